@@ -1,0 +1,57 @@
+#pragma once
+// Shared pieces of the korvel command-line tool.
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace korvel::cli {
+
+// Exit statuses.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;
+inline constexpr int kExitUsage = 2;
+
+// Raised for a malformed command line; main prints the message and the
+// command's usage line and exits with status 2.
+struct UsageError {
+    std::string message;
+};
+
+// Command-line arguments of one command: options ("--name value" or flags)
+// and the remaining positional arguments, in order.
+class Arguments {
+public:
+    // valueOptions take a value; flagOptions do not. Anything else starting
+    // with "--" is a usage error.
+    Arguments(const std::vector<std::string>& args, const std::vector<std::string>& valueOptions,
+              const std::vector<std::string>& flagOptions);
+
+    bool Has(const std::string& option) const { return m_values.count(option) != 0; }
+    const std::string& Value(const std::string& option) const { return m_values.at(option); }
+    const std::vector<std::string>& Positional() const { return m_positional; }
+
+private:
+    std::map<std::string, std::string> m_values;
+    std::vector<std::string> m_positional;
+};
+
+// Writes a value on one line: backslash, tab, CR and LF are escaped as \\,
+// \t, \r and \n so that every row stays on its own line.
+std::string EscapeValue(const std::string& value);
+
+struct Command {
+    std::string name;
+    std::string usage;  // one line: "korvel info FILE"
+    std::string help;   // further lines for --help
+    std::function<int(const std::vector<std::string>&)> run;
+};
+
+// The commands, in the order "korvel --help" lists them.
+const std::vector<Command>& Commands();
+
+int RunInfo(const std::vector<std::string>& args);
+int RunV1(const std::vector<std::string>& args);
+int RunGenres(const std::vector<std::string>& args);
+
+}  // namespace korvel::cli

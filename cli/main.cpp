@@ -1,0 +1,115 @@
+// korvel: reads and writes the tags of MP3 files from the command line.
+#include <iostream>
+
+#include "Cli.h"
+
+namespace korvel::cli {
+
+Arguments::Arguments(const std::vector<std::string>& args,
+                     const std::vector<std::string>& valueOptions,
+                     const std::vector<std::string>& flagOptions) {
+    auto listed = [](const std::vector<std::string>& list, const std::string& name) {
+        for (const auto& item : list) {
+            if (item == name) return true;
+        }
+        return false;
+    };
+    bool optionsEnded = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
+            m_positional.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (listed(valueOptions, arg)) {
+            if (i + 1 >= args.size()) throw UsageError{"option " + arg + " needs a value"};
+            m_values[arg] = args[++i];
+        } else if (listed(flagOptions, arg)) {
+            m_values[arg] = "";
+        } else {
+            throw UsageError{"unknown option " + arg};
+        }
+    }
+}
+
+std::string EscapeValue(const std::string& value) {
+    std::string out;
+    out.reserve(value.size());
+    for (char c : value) {
+        switch (c) {
+            case '\\': out += "\\\\"; break;
+            case '\t': out += "\\t"; break;
+            case '\r': out += "\\r"; break;
+            case '\n': out += "\\n"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
+const std::vector<Command>& Commands() {
+    static const std::vector<Command> commands = {
+        {"info", "korvel info FILE",
+         "Prints the audio information of FILE, then one row per tag field as\n"
+         "Attribute<TAB>Value. Tabs, line breaks and backslashes inside values are\n"
+         "written as \\t, \\r, \\n and \\\\.",
+         RunInfo},
+        {"v1",
+         "korvel v1 FILE [--title T] [--artist A] [--album B] [--year Y] [--comment C] "
+         "[--track N] [--genre G] | korvel v1 --remove FILE",
+         "Writes the ID3v1 tag of FILE, starting from the tag it has. --track N (0-255)\n"
+         "greater than 0 makes it an ID3v1.1 tag, 0 a plain ID3v1 tag. --genre takes a\n"
+         "number (0-255) or a name from 'korvel genres'. --remove cuts the tag off.",
+         RunV1},
+        {"genres", "korvel genres", "Lists the genre numbers and names.", RunGenres},
+    };
+    return commands;
+}
+
+namespace {
+
+void PrintOverview(std::ostream& out) {
+    out << "usage: korvel COMMAND [ARGS]\n\ncommands:\n";
+    for (const auto& command : Commands()) out << "  " << command.usage << "\n";
+    out << "\n'korvel COMMAND --help' describes a command.\n";
+}
+
+}  // namespace
+
+}  // namespace korvel::cli
+
+int main(int argc, char** argv) {
+    using namespace korvel::cli;
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        PrintOverview(std::cerr);
+        return kExitUsage;
+    }
+    if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        PrintOverview(std::cout);
+        return kExitOk;
+    }
+    for (const auto& command : Commands()) {
+        if (command.name != args[0]) continue;
+        std::vector<std::string> rest(args.begin() + 1, args.end());
+        for (const auto& arg : rest) {
+            if (arg == "--help" || arg == "-h") {
+                std::cout << "usage: " << command.usage << "\n\n" << command.help << "\n";
+                return kExitOk;
+            }
+        }
+        try {
+            return command.run(rest);
+        } catch (const UsageError& e) {
+            std::cerr << "korvel " << command.name << ": " << e.message << "\n"
+                      << "usage: " << command.usage << "\n";
+            return kExitUsage;
+        } catch (const std::exception& e) {
+            std::cerr << "korvel " << command.name << ": " << e.what() << "\n";
+            return kExitFailure;
+        }
+    }
+    std::cerr << "korvel: unknown command '" << args[0] << "'\n";
+    PrintOverview(std::cerr);
+    return kExitUsage;
+}

@@ -1,0 +1,167 @@
+#include "core/FileHandler.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <system_error>
+
+#include "core/FileRoutines.h"
+#include "errors/KorvelException.h"
+
+namespace korvel {
+
+namespace {
+
+bool IsZipSignature(const Bytes& b) {
+    return b[0] == 0x50 && b[1] == 0x4B && b[2] == 0x03 && b[3] == 0x04;
+}
+
+bool IsRarSignature(const Bytes& b) {
+    static constexpr uint8_t kRar[7] = {0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x00};
+    for (size_t i = 0; i < 7; ++i) {
+        if (b[i] != kRar[i]) return false;
+    }
+    return true;
+}
+
+bool StartsWithTag(const Bytes& b) {
+    return b.size() >= 3 && b[0] == 'T' && b[1] == 'A' && b[2] == 'G';
+}
+
+}  // namespace
+
+FileHandler::FileHandler()
+    : m_error(std::make_shared<cError>()), m_id3v1(std::make_shared<ID3V1Tag>()) {}
+
+void FileHandler::setID3v1xTag(ID3V1TagPtr tag) {
+    if (tag) m_id3v1 = std::move(tag);
+}
+
+std::string FileHandler::FileTypeName() const {
+    switch (m_fileType) {
+        case 1: return "MP3";
+        case 2: return "ZIP";
+        case 3: return "RAR";
+        default: return "Unknown";
+    }
+}
+
+bool FileHandler::Create(const std::string& FileName) {
+    m_fileName = FileName;
+    m_id3v1 = std::make_shared<ID3V1Tag>();
+    try {
+        BinaryFile file(FileName);
+        Bytes head = file.ReadAt(0, 10);
+        head.resize(10, 0);
+        if (IsZipSignature(head)) {
+            m_fileType = 2;
+            throw KorvelException("Create", "This is a ZIP-File");
+        }
+        if (IsRarSignature(head)) {
+            m_fileType = 3;
+            throw KorvelException("Create", "This is a RAR-File");
+        }
+        DetectTagsAndAudio(file, head);
+        ReadID3v1FromFile(file);
+        m_fileType = 1;
+        return true;
+    } catch (...) {
+        m_error->CopyError();
+        return false;
+    }
+}
+
+void FileHandler::DetectTagsAndAudio(const BinaryFile& /*file*/, const Bytes& /*head*/) {}
+
+EID3TagConstants FileHandler::ReadID3v1FromFile(const BinaryFile& file) {
+    const int64_t length = file.Length();
+    Bytes record = file.ReadExact(length - ID3V1Tag::kTagLength, ID3V1Tag::kTagLength);
+    if (StartsWithTag(record)) return ID3V1Tag::DecodeRecord(record, *m_id3v1);
+    m_error->Set(0, "Read Tag", "The file contains no tag.");
+    return ID3Unknown;
+}
+
+EID3TagConstants FileHandler::readTag() {
+    if (!FileExists(m_fileName)) {
+        m_error->Set(1, "Read Tag", "File does not exist.");
+        return ID3Unknown;
+    }
+    try {
+        BinaryFile file(m_fileName);
+        if (file.Length() > ID3V1Tag::kTagLength) return ReadID3v1FromFile(file);
+        return ID3Unknown;
+    } catch (...) {
+        m_error->CopyError();
+        return ID3Unknown;
+    }
+}
+
+bool FileHandler::HasTag() const {
+    if (!FileExists(m_fileName)) return false;
+    BinaryFile file(m_fileName);
+    const int64_t size = file.Length();
+    if (size <= ID3V1Tag::kTagLength) return false;
+    return StartsWithTag(file.ReadAt(size - ID3V1Tag::kTagLength, 3));
+}
+
+bool FileHandler::writeID3v1xTag() {
+    if (m_id3v1->TagType() == ID3Unknown) {
+        m_error->Set(1, "Write Tag", "Tag unknown.");
+        return false;
+    }
+    if (!FileExists(m_fileName)) {
+        m_error->Set(1, "Write Tag", "File does not exist.");
+        return false;
+    }
+    try {
+        const int64_t size = FileLength(m_fileName);
+        Bytes record = m_id3v1->EncodeRecord();
+        RequireWritableFile(m_fileName);
+        int fd = ::open(m_fileName.c_str(), O_WRONLY | O_CLOEXEC);
+        if (fd < 0) {
+            throw std::system_error(errno, std::generic_category(), "open '" + m_fileName + "'");
+        }
+        struct Closer {
+            int fd;
+            ~Closer() { ::close(fd); }
+        } closer{fd};
+        const int64_t offset = HasTag() ? size - ID3V1Tag::kTagLength : size;
+        size_t done = 0;
+        while (done < record.size()) {
+            ssize_t n = ::pwrite(fd, record.data() + done, record.size() - done,
+                                 static_cast<off_t>(offset + static_cast<int64_t>(done)));
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                throw std::system_error(errno, std::generic_category(),
+                                        "write '" + m_fileName + "'");
+            }
+            done += static_cast<size_t>(n);
+        }
+        if (::fsync(fd) != 0) {
+            throw std::system_error(errno, std::generic_category(), "flush '" + m_fileName + "'");
+        }
+        return true;
+    } catch (...) {
+        m_error->CopyError();
+        return false;
+    }
+}
+
+bool FileHandler::removeID3V1xTag() {
+    try {
+        FileHandler other;
+        other.SetFileName(m_fileName);
+        if (!other.HasTag()) {
+            m_error->Set(1, "RemoveTag", "The file has no ID3v1x tag.");
+            return false;
+        }
+        FileRoutines().CutFileBytes(m_fileName, ID3V1Tag::kTagLength);
+        return true;
+    } catch (...) {
+        m_error->CopyError();
+        return false;
+    }
+}
+
+}  // namespace korvel

@@ -1,0 +1,67 @@
+#include "core/FileReport.h"
+
+#include "core/FileHandler.h"
+
+namespace korvel {
+
+namespace {
+
+void AppendID3v1Rows(FileHandler& file, std::vector<AttributeRow>& rows) {
+    if (!file.HasID3V1Tag()) return;
+    const ID3V1TagPtr tag = file.ID3v1xTag();
+    const EID3TagConstants type = tag->TagType();
+    rows.push_back({"ID3v1xTag.Version", type == ID3v1 ? "1.0" : type == ID3V11 ? "1.1" : "Unknown"});
+    rows.push_back({"ID3v1xTag.Album", tag->Album()});
+    rows.push_back({"ID3v1xTag.Artist", tag->Artist()});
+    rows.push_back({"ID3v1xTag.Comment", tag->Comment()});
+    rows.push_back({"ID3v1xTag.Genre", std::to_string(tag->Genre())});
+    rows.push_back({"ID3v1xTag.Title", tag->Title()});
+    if (type == ID3V11) rows.push_back({"ID3v1xTag.Track", std::to_string(tag->Track())});
+    rows.push_back({"ID3v1xTag.Year", tag->Year()});
+}
+
+void AppendID3v2Rows(FileHandler& /*file*/, std::vector<AttributeRow>& /*rows*/) {}
+
+void AppendLyricsRows(FileHandler& /*file*/, std::vector<AttributeRow>& /*rows*/) {}
+
+}  // namespace
+
+std::vector<AttributeRow> AttributeRows(FileHandler& file) {
+    std::vector<AttributeRow> rows;
+    AppendID3v1Rows(file, rows);
+    AppendID3v2Rows(file, rows);
+    AppendLyricsRows(file, rows);
+    return rows;
+}
+
+std::string MPEGInfoText(FileHandler& /*file*/) { return ""; }
+
+std::string formatDuration(int32_t seconds) {
+    const int32_t h = seconds / 3600;
+    const int32_t m = (seconds - 3600 * h) / 60;
+    const int32_t s = seconds - 3600 * h - 60 * m;
+    auto two = [](int32_t v) {
+        std::string t = std::to_string(v);
+        return t.size() < 2 ? "0" + t : t;
+    };
+    return std::to_string(h) + ":" + two(m) + ":" + two(s);
+}
+
+std::string convertLineFeeds(const std::string& TextData, bool Reverse) {
+    std::string out;
+    out.reserve(TextData.size());
+    for (size_t i = 0; i < TextData.size(); ++i) {
+        char c = TextData[i];
+        if (!Reverse && c == '\n') {
+            out += "\r\n";
+        } else if (Reverse && c == '\r' && i + 1 < TextData.size() && TextData[i + 1] == '\n') {
+            out += '\n';
+            ++i;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+}  // namespace korvel

@@ -1,0 +1,84 @@
+#include "core/Picture.h"
+
+#include <stb_image.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+#include "core/BinaryFile.h"
+
+namespace korvel {
+
+namespace {
+
+std::atomic<intptr_t> g_nextHandle{1};
+
+// Recognises the container by its signature; decoding is stb_image's job.
+PictureFormat SniffFormat(const Bytes& b) {
+    auto starts = [&](std::initializer_list<uint8_t> sig) {
+        if (b.size() < sig.size()) return false;
+        size_t i = 0;
+        for (uint8_t s : sig) {
+            if (b[i++] != s) return false;
+        }
+        return true;
+    };
+    if (starts({0xFF, 0xD8, 0xFF})) return PictureFormat::JPEG;
+    if (starts({0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A})) return PictureFormat::PNG;
+    if (starts({'G', 'I', 'F', '8'})) return PictureFormat::GIF;
+    if (starts({'B', 'M'})) return PictureFormat::BMP;
+    return PictureFormat::Unknown;
+}
+
+}  // namespace
+
+std::shared_ptr<PictureObject> PictureObject::FromBytes(Bytes bytes) {
+    auto picture = std::make_shared<PictureObject>();
+    picture->m_format = SniffFormat(bytes);
+    if (picture->m_format != PictureFormat::Unknown && bytes.size() <= 0x7FFFFFFF) {
+        int w = 0, h = 0, channels = 0;
+        // A full decode proves the image is usable, not only its header.
+        stbi_uc* pixels = stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &w,
+                                                &h, &channels, 0);
+        if (pixels != nullptr) {
+            stbi_image_free(pixels);
+            picture->m_width = w;
+            picture->m_height = h;
+            picture->m_handle = g_nextHandle++;
+        }
+    }
+    picture->m_bytes = std::move(bytes);
+    return picture;
+}
+
+std::shared_ptr<PictureObject> PictureObject::FromFile(const std::string& path) {
+    BinaryFile file(path);
+    return FromBytes(file.ReadAt(0, static_cast<size_t>(file.Length())));
+}
+
+void PictureObject::SaveToFile(const std::string& path) const {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) throw std::system_error(errno, std::generic_category(), "create '" + path + "'");
+    out.write(reinterpret_cast<const char*>(m_bytes.data()),
+              static_cast<std::streamsize>(m_bytes.size()));
+    out.close();
+    if (!out) throw std::system_error(errno, std::generic_category(), "write '" + path + "'");
+}
+
+std::string PictureObject::MimeTypeOf(PictureFormat format) {
+    switch (format) {
+        case PictureFormat::JPEG: return "image/jpeg";
+        case PictureFormat::PNG: return "image/png";
+        case PictureFormat::GIF: return "image/gif";
+        case PictureFormat::BMP: return "image/bmp";
+        case PictureFormat::Unknown: break;
+    }
+    return "";
+}
+
+std::string PictureObject::MimeType() const { return MimeTypeOf(m_format); }
+
+}  // namespace korvel

@@ -1,0 +1,56 @@
+#pragma once
+// A picture: the encoded bytes of an image file with their format and pixel
+// size. The bytes are kept exactly as given, so cover art is never re-encoded.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "core/Types.h"
+
+namespace korvel {
+
+enum class PictureFormat { Unknown, JPEG, PNG, GIF, BMP };
+
+class PictureObject {
+public:
+    // An empty picture (handle 0).
+    PictureObject() = default;
+
+    // Builds a picture from an image file's bytes. The picture's handle is
+    // 0 when the bytes are not a decodable image.
+    static std::shared_ptr<PictureObject> FromBytes(Bytes bytes);
+
+    // Loads an image file; throws std::system_error when it cannot be read.
+    // Bytes that are not a decodable image give a picture with handle 0.
+    static std::shared_ptr<PictureObject> FromFile(const std::string& path);
+
+    // Writes the original bytes to a file; throws on failure.
+    void SaveToFile(const std::string& path) const;
+
+    // Non-zero exactly when the picture holds a decodable image. Each loaded
+    // image gets its own number, so two pictures compare by handle.
+    intptr_t handle() const { return m_handle; }
+
+    const Bytes& Data() const { return m_bytes; }
+    PictureFormat Format() const { return m_format; }
+    // "image/jpeg", "image/png", "image/gif", "image/bmp"; "" when unknown.
+    std::string MimeType() const;
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+
+    static std::string MimeTypeOf(PictureFormat format);
+
+private:
+    Bytes m_bytes;
+    PictureFormat m_format = PictureFormat::Unknown;
+    int m_width = 0;
+    int m_height = 0;
+    intptr_t m_handle = 0;
+};
+
+using PicturePtr = std::shared_ptr<PictureObject>;
+
+// True when the picture is present and holds an image.
+inline bool HasImage(const PicturePtr& picture) { return picture && picture->handle() != 0; }
+
+}  // namespace korvel

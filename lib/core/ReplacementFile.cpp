@@ -1,0 +1,95 @@
+#include "core/ReplacementFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "core/BinaryFile.h"
+
+namespace korvel {
+
+namespace {
+[[noreturn]] void ThrowErrno(int err, const std::string& what) {
+    throw std::system_error(err, std::generic_category(), what);
+}
+
+ReplacementFile::FaultHook& Hook() {
+    static ReplacementFile::FaultHook hook;
+    return hook;
+}
+}  // namespace
+
+void ReplacementFile::SetFaultHook(FaultHook hook) { Hook() = std::move(hook); }
+
+ReplacementFile::ReplacementFile(const std::string& target) : m_target(target) {
+    RequireWritable(target);
+    std::filesystem::path p = std::filesystem::absolute(target);
+    std::string pattern = (p.parent_path() / ("." + p.filename().string() + ".XXXXXX")).string();
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    m_fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (m_fd < 0) ThrowErrno(errno, "create temporary file beside '" + target + "'");
+    m_tempPath = name.data();
+}
+
+ReplacementFile::~ReplacementFile() {
+    if (m_fd >= 0) ::close(m_fd);
+    if (!m_committed && !m_tempPath.empty()) ::unlink(m_tempPath.c_str());
+}
+
+void ReplacementFile::Write(const void* data, size_t size) {
+    if (Hook()) Hook()("write");
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    size_t done = 0;
+    while (done < size) {
+        ssize_t n = ::write(m_fd, bytes + done, size - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ThrowErrno(errno, "write '" + m_tempPath + "'");
+        }
+        done += static_cast<size_t>(n);
+    }
+}
+
+void ReplacementFile::AppendFrom(const BinaryFile& source, int64_t offset, int64_t count) {
+    std::vector<uint8_t> buffer(kChunkSize);
+    while (count > 0) {
+        size_t want = static_cast<size_t>(std::min<int64_t>(count, kChunkSize));
+        size_t got = source.ReadAt(offset, buffer.data(), want);
+        if (got == 0) ThrowErrno(EIO, "read '" + source.Path() + "': file ended early");
+        Write(buffer.data(), got);
+        offset += static_cast<int64_t>(got);
+        count -= static_cast<int64_t>(got);
+    }
+}
+
+void ReplacementFile::Commit() {
+    struct stat st {};
+    if (::stat(m_target.c_str(), &st) == 0) {
+        if (::fchmod(m_fd, st.st_mode & 07777) != 0) ThrowErrno(errno, "chmod '" + m_tempPath + "'");
+    }
+    if (::fsync(m_fd) != 0) ThrowErrno(errno, "flush '" + m_tempPath + "'");
+    int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0) ThrowErrno(errno, "close '" + m_tempPath + "'");
+    if (Hook()) Hook()("rename");
+    if (::rename(m_tempPath.c_str(), m_target.c_str()) != 0) {
+        ThrowErrno(errno, "replace '" + m_target + "'");
+    }
+    m_committed = true;
+    // Make the rename itself durable.
+    std::string folder = std::filesystem::absolute(m_target).parent_path().string();
+    int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+}
+
+}  // namespace korvel

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that building, running and testing need.
+set -euo pipefail
+
+packages=(
+  # build
+  build-essential cmake pkg-config
+  zlib1g-dev libpugixml-dev libstb-dev libid3-3.8.3-dev libid3-3.8.3v5
+  qt6-base-dev libgl-dev
+  # tests
+  libgtest-dev lame python3-mutagen eyed3 xvfb xauth
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

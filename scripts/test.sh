@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds everything with warnings as errors and runs all tests, then runs the
+# library's tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+
+jobs=$(nproc)
+export QT_QPA_PLATFORM=offscreen
+
+cmake -S . -B build/ci -DKORVEL_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build/ci -j "$jobs"
+(cd build/ci && ctest --output-on-failure -j "$jobs")
+
+cmake -S . -B build/sanitize -DKORVEL_WERROR=ON -DKORVEL_SANITIZE=ON -DKORVEL_BUILD_QT=OFF \
+  -DCMAKE_BUILD_TYPE=Debug
+cmake --build build/sanitize -j "$jobs"
+(cd build/sanitize && ctest --output-on-failure -j "$jobs")
