@@ -72,7 +72,27 @@ bool FileHandler::Create(const std::string& FileName) {
     }
 }
 
-void FileHandler::DetectTagsAndAudio(const BinaryFile& /*file*/, const Bytes& /*head*/) {}
+bool FileHandler::IsValidID3V2Header(const ID3V2Header& header) {
+    for (uint8_t b : header.Size) {
+        if (b >= 0x80) return false;
+    }
+    return header.MajorVersion < 0xFF && header.RevisionNumber < 0xFF;
+}
+
+void FileHandler::DetectTagsAndAudio(const BinaryFile& /*file*/, const Bytes& head) {
+    m_hasID3V2 = false;
+    int64_t audioStart = 0;
+    if (head[0] == 'I' && head[1] == 'D' && head[2] == '3') {
+        m_id3v2Header = ID3V2Header::FromBytes(head);
+        if (IsValidID3V2Header(m_id3v2Header)) {
+            m_hasID3V2 = true;
+            // The search begins on the tag's last byte: header (10) plus body.
+            const int64_t tagSize = SyncsafeToLong(m_id3v2Header.SizeBytes()) + 10;
+            audioStart = tagSize - 1;
+        }
+    }
+    (void)audioStart;
+}
 
 EID3TagConstants FileHandler::ReadID3v1FromFile(const BinaryFile& file) {
     const int64_t length = file.Length();

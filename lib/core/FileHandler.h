@@ -12,6 +12,7 @@
 #include "errors/TagError.h"
 #include "errors/cError.h"
 #include "id3v1/ID3V1Tag.h"
+#include "id3v2/ID3V2Helpers.h"
 
 namespace korvel {
 
@@ -42,6 +43,9 @@ public:
     // LastError) for archives and unreadable files.
     bool Create(const std::string& FileName);
 
+    // True after Create found a valid ID3v2 header at the start of the file.
+    bool HasID3V2Tag() const { return m_hasID3V2; }
+
     int16_t FileType() const { return m_fileType; }
     std::string FileTypeName() const;
 
@@ -54,6 +58,10 @@ public:
     // The error record itself (for the library's own classes).
     const cErrorPtr& ErrorObject() const { return m_error; }
 
+    // True when the size bytes of the header are all below 0x80 and its
+    // version and revision bytes below 0xFF (the flags are not examined).
+    static bool IsValidID3V2Header(const ID3V2Header& header);
+
 private:
     // Finds the ID3v2 tag and the first audio frame header in the open file,
     // given its first 10 bytes.
@@ -63,6 +71,8 @@ private:
     std::string m_fileName;
     ID3V1TagPtr m_id3v1;
     int16_t m_fileType = 0;
+    bool m_hasID3V2 = false;
+    ID3V2Header m_id3v2Header;
 };
 
 using FileHandlerPtr = std::shared_ptr<FileHandler>;
