@@ -52,7 +52,9 @@ void AppendMPEGHeader(pugi::xml_node file, FileHandler& /*handler*/) {
     AppendElement(file, element);
 }
 
-// The element of the ID3v2 facade.
+// The element of the ID3v2 facade: its xml(BaseNode) belongs here, called on
+// the held facade (which describes an empty tag when the file has none).
+// Until the facade describes itself, an empty description stands in.
 void AppendID3V2Tag(pugi::xml_node file, FileHandler& /*handler*/) {
     XmlElement element = CreateXmlDocument("ID3V2Tag", "ID3V2Tag");
     element.Node.append_child("Properties");
