@@ -13,6 +13,7 @@
 #include "errors/cError.h"
 #include "id3v1/ID3V1Tag.h"
 #include "id3v2/ID3V2Helpers.h"
+#include "mpeg/MPEGHeader.h"
 
 namespace korvel {
 
@@ -46,6 +47,12 @@ public:
     // True after Create found a valid ID3v2 header at the start of the file.
     bool HasID3V2Tag() const { return m_hasID3V2; }
 
+    // The first audio frame header found by the last Create (never null; one
+    // object for this handler's lifetime, reloaded by each Create).
+    MPEGHeaderPtr MPEGHeader() const { return m_mpegHeader; }
+    // Length of the file measured by the last Create (0 before).
+    int32_t Size() const { return m_mpegHeader->FileSize(); }
+
     int16_t FileType() const { return m_fileType; }
     std::string FileTypeName() const;
 
@@ -73,6 +80,7 @@ private:
     int16_t m_fileType = 0;
     bool m_hasID3V2 = false;
     ID3V2Header m_id3v2Header;
+    MPEGHeaderPtr m_mpegHeader;
 };
 
 using FileHandlerPtr = std::shared_ptr<FileHandler>;
