@@ -24,15 +24,32 @@ void AppendID3v1Rows(FileHandler& file, std::vector<AttributeRow>& rows) {
 
 void AppendID3v2Rows(FileHandler& /*file*/, std::vector<AttributeRow>& /*rows*/) {}
 
-void AppendLyricsRows(FileHandler& /*file*/, std::vector<AttributeRow>& /*rows*/) {}
+void AppendLyricsRows(FileHandler& file, std::vector<AttributeRow>& rows,
+                      std::vector<cError>* failures) {
+    try {
+        if (!file.HasLyricsTag()) return;
+        const LyricsTagPtr tag = file.LyricsTag();
+        rows.push_back({"Lyrics:Version", std::to_string(static_cast<int32_t>(tag->Version()))});
+        for (int32_t i = 1; i <= tag->FieldCount(); ++i) {
+            const LyricsV200FieldPtr field = tag->getFieldByIndex(i);
+            rows.push_back({"Lyrics:" + field->ID(), field->TextData()});
+        }
+    } catch (...) {
+        if (failures) {
+            cError failure;
+            failure.CopyError();
+            failures->push_back(failure);
+        }
+    }
+}
 
 }  // namespace
 
-std::vector<AttributeRow> AttributeRows(FileHandler& file) {
+std::vector<AttributeRow> AttributeRows(FileHandler& file, std::vector<cError>* failures) {
     std::vector<AttributeRow> rows;
     AppendID3v1Rows(file, rows);
     AppendID3v2Rows(file, rows);
-    AppendLyricsRows(file, rows);
+    AppendLyricsRows(file, rows, failures);
     return rows;
 }
 
