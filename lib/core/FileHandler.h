@@ -15,6 +15,7 @@
 #include "id3v1/ID3V1Tag.h"
 #include "id3v2/ID3V2Helpers.h"
 #include "lyrics3/LyricsTag.h"
+#include "mpeg/MPEGHeader.h"
 
 namespace korvel {
 
@@ -47,6 +48,12 @@ public:
 
     // True after Create found a valid ID3v2 header at the start of the file.
     bool HasID3V2Tag() const { return m_hasID3V2; }
+
+    // The first audio frame header found by the last Create (never null; one
+    // object for this handler's lifetime, reloaded by each Create).
+    MPEGHeaderPtr MPEGHeader() const { return m_mpegHeader; }
+    // Length of the file measured by the last Create (0 before).
+    int32_t Size() const { return m_mpegHeader->FileSize(); }
 
     int16_t FileType() const { return m_fileType; }
     std::string FileTypeName() const;
@@ -104,6 +111,7 @@ private:
     int16_t m_fileType = 0;
     bool m_hasID3V2 = false;
     ID3V2Header m_id3v2Header;
+    MPEGHeaderPtr m_mpegHeader;
 
     LyricsTagPtr m_lyrics = std::make_shared<korvel::LyricsTag>();
     // The file name the Lyrics3 tag was last loaded for.

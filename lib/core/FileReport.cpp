@@ -1,5 +1,7 @@
 #include "core/FileReport.h"
 
+#include <iterator>
+
 #include "core/FileHandler.h"
 
 namespace korvel {
@@ -51,7 +53,29 @@ std::vector<AttributeRow> AttributeRows(FileHandler& file, std::vector<cError>* 
     return rows;
 }
 
-std::string MPEGInfoText(FileHandler& /*file*/) { return ""; }
+std::string MPEGInfoText(FileHandler& file) {
+    const MPEGHeaderPtr h = file.MPEGHeader();
+    auto yesNo = [](bool v) { return std::string(v ? "Yes" : "No"); };
+    const std::string lines[] = {
+        "File size: " + std::to_string(h->FileSize()) + " bytes",
+        "Audio size: " + std::to_string(h->AudioSize()) + " bytes",
+        "Lenght: " + std::to_string(h->Duration()) + " seconds (" + formatDuration(h->Duration()) +
+            ")",
+        h->Version() + " layer " + h->Layer(),
+        std::to_string(h->BitRate()) + " kbit/s" + (h->VBR() ? " (VBR)" : "") + ", " +
+            std::to_string(h->NumFrames()) + " frames",
+        std::to_string(h->Frequency()) + " Hz, " + h->Mode(),
+        "Frame size: " + std::to_string(h->FrameSize()) + " bytes",
+        "Private: " + yesNo(h->PrivateBit()),
+        "CRC: " + yesNo(h->CRC()),
+        "Copyrighted: " + yesNo(h->Copyright()),
+        "Original: " + yesNo(h->Original()),
+        "Emphasis: " + h->Emphasis(),
+    };
+    std::string text = lines[0];
+    for (size_t i = 1; i < std::size(lines); ++i) text += "\r\n" + lines[i];
+    return text;
+}
 
 std::string formatDuration(int32_t seconds) {
     const int32_t h = seconds / 3600;
