@@ -6,6 +6,7 @@ void RegisterControlTypes() {
     static const bool registered = [] {
         qRegisterMetaType<korvel::ID3V1TagPtr>("korvel::ID3V1TagPtr");
         qRegisterMetaType<korvel::FileHandlerPtr>("korvel::FileHandlerPtr");
+        qRegisterMetaType<korvel::LyricsTagPtr>("korvel::LyricsTagPtr");
         return true;
     }();
     (void)registered;

@@ -8,6 +8,7 @@
 
 #include "core/FileHandler.h"
 #include "id3v1/ID3V1Tag.h"
+#include "lyrics3/LyricsTag.h"
 
 namespace korvel::controls {
 
@@ -45,3 +46,4 @@ QString LibraryCopyright();
 // pointer; an empty pointer stands for "no tag".
 Q_DECLARE_METATYPE(korvel::ID3V1TagPtr)
 Q_DECLARE_METATYPE(korvel::FileHandlerPtr)
+Q_DECLARE_METATYPE(korvel::LyricsTagPtr)

@@ -5,6 +5,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTextEdit>
 #include <QWheelEvent>
 
@@ -128,6 +130,13 @@ int GenreComboBox::GenreNumberAt(int index) const {
     if (index < 0 || index >= count()) return -1;
     const QVariant data = itemData(index);
     return data.isValid() ? data.toInt() : -1;
+}
+
+int GenreComboBox::WidthForText(const QString& text) const {
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    const QSize content(fontMetrics().horizontalAdvance(text) + 4, fontMetrics().height());
+    return style()->sizeFromContents(QStyle::CT_ComboBox, &option, content, this).width();
 }
 
 void GenreComboBox::setReadOnly(bool readOnly) {

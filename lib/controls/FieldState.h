@@ -83,6 +83,9 @@ public:
     void setReadOnly(bool readOnly);
     bool isReadOnly() const { return m_readOnly; }
 
+    // The width at which the combo shows the given text whole.
+    int WidthForText(const QString& text) const;
+
     void showPopup() override;
 
 protected:

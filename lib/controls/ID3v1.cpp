@@ -197,7 +197,11 @@ void ID3v1::LayoutChildren() {
     const int genreLeft = std::max(TwipsToPixels(kGenreLeft) + dx,
                                    genreLabelLeft + m_lblGenre->sizeHint().width() + 6);
     const int dx2 = genreLeft - TwipsToPixels(kGenreLeft) - dx;
-    const int wideWidth = TwipsToPixels(kWideWidth) + dx2;
+    // The combo shows at least the genre of the many-files mode whole.
+    const int genreWidth =
+        std::max(TwipsToPixels(kGenreWidth), m_cmbGenre->WidthForText(QStringLiteral("<Undefined>")));
+    const int dx3 = genreWidth - TwipsToPixels(kGenreWidth);
+    const int wideWidth = TwipsToPixels(kWideWidth) + dx2 + dx3;
 
     m_chkID3v1->setGeometry(0, 0, std::max(checkWidth, m_chkID3v1->sizeHint().width()),
                             fieldHeight);
@@ -215,14 +219,13 @@ void ID3v1::LayoutChildren() {
     m_lblGenre->setGeometry(genreLabelLeft, rowTop(1080),
                             std::max(TwipsToPixels(kGenreLabelWidth), genreLeft - 6 - genreLabelLeft),
                             fieldHeight);
-    m_cmbGenre->setGeometry(genreLeft, rowTop(1080), TwipsToPixels(kGenreWidth), fieldHeight);
+    m_cmbGenre->setGeometry(genreLeft, rowTop(1080), genreWidth, fieldHeight);
     m_txtTrack->setGeometry(fieldLeft, rowTop(1440),
                             std::max(TwipsToPixels(kTrackWidth),
                                      m_txtTrack->fontMetrics().horizontalAdvance(
                                          QStringLiteral("000")) + 10),
                             fieldHeight);
-    m_lblGenreByte->setGeometry(genreLeft, rowTop(1440), TwipsToPixels(kGenreWidth),
-                                fieldHeight);
+    m_lblGenreByte->setGeometry(genreLeft, rowTop(1440), genreWidth, fieldHeight);
     m_txtComment->setGeometry(fieldLeft, rowTop(1800), wideWidth, fieldHeight);
 
     const int buttonWidth = TwipsToPixels(kButtonWidth);
@@ -230,7 +233,7 @@ void ID3v1::LayoutChildren() {
     m_cmdPrevious->setGeometry(0, rowTop(kButtonTop), buttonWidth, buttonHeight);
     m_cmdNext->setGeometry(buttonWidth, rowTop(kButtonTop), buttonWidth, buttonHeight);
 
-    m_size = QSize(TwipsToPixels(kClientWidth) + dx + dx2,
+    m_size = QSize(TwipsToPixels(kClientWidth) + dx + dx2 + dx3,
                    std::max(rowTop(kClientHeight), rowTop(1800) + fieldHeight + 1));
     updateGeometry();
 }

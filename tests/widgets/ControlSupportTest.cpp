@@ -192,7 +192,7 @@ private slots:
     }
 
     void controlsByName() {
-        QCOMPARE(ControlNames(), QStringList({"KORVEL.ID3v1", "KORVEL.Dravena"}));
+        QCOMPARE(ControlNames(), QStringList({"KORVEL.ID3v1", "KORVEL.Lyrics", "KORVEL.Dravena"}));
         QVERIFY(CreateControl(QStringLiteral("KORVEL.Unknown")) == nullptr);
         QScopedPointer<QWidget> control(CreateControl(QStringLiteral("KORVEL.ID3v1")));
         QVERIFY(qobject_cast<ID3v1*>(control.data()) != nullptr);

@@ -76,7 +76,8 @@ private slots:
     void init() {
         editor = new ID3v1;
         editor->show();
-        QVERIFY(QTest::qWaitForWindowExposed(editor));
+        editor->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(editor));
     }
     void cleanup() {
         delete editor;
@@ -365,7 +366,7 @@ private slots:
                               "mnuEditDelete", "-", "mnuEditSelectAll", "-",
                               "mnuFormatFirstLetter", "mnuFormatUpperCase",
                               "mnuFormatLowerCase", "-", "mnuCancel"}));
-        QCOMPARE(Box("txtTitle")->hasFocus(), true);
+        QCOMPARE(editor->focusWidget(), Box("txtTitle"));
         QCOMPARE(ChooseInMenu("txtArtist", QStringLiteral("mnuFormatFirstLetter")),
                  QStringLiteral("O'brien-smith (live)"));
         QCOMPARE(ChooseInMenu("txtAlbum", QStringLiteral("mnuFormatFirstLetter")),

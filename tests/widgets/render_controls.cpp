@@ -7,8 +7,11 @@
 #include <QMenu>
 #include <QPixmap>
 
+#include <pugixml.hpp>
+
 #include "controls/Dravena.h"
 #include "controls/ID3v1.h"
+#include "controls/Lyrics.h"
 #include "core/FileHandler.h"
 
 namespace {
@@ -74,6 +77,28 @@ int main(int argc, char** argv) {
             menu->adjustSize();
             ok &= Save(*menu, folder, QStringLiteral("id3v1-menu"));
         }
+    }
+    {
+        auto file = Open(corpus.filePath(QStringLiteral("mutagen/apev2-lyricsv2.mp3")));
+        Lyrics editor;
+        editor.setLyricsTag(file->LyricsTag());
+        ok &= Save(editor, folder, QStringLiteral("lyrics"));
+
+        Lyrics empty;
+        ok &= Save(empty, folder, QStringLiteral("lyrics-no-tag"));
+
+        // A tag with a lyrics text, to see the multi-line box filled.
+        pugi::xml_document doc;
+        doc.load_string(
+            "<LyricsTag><Properties><Property Name='Version' Value='2'/>"
+            "<Property Name='Title' Value='A rather long title that does not fit the box'/>"
+            "<Property Name='Lyrics' Value='[00:01]First line&#10;[00:05]Second line&#10;"
+            "Third line'/></Properties></LyricsTag>");
+        auto tag = std::make_shared<korvel::LyricsTag>();
+        tag->CreateFromTag(doc.first_child());
+        Lyrics text;
+        text.setLyricsTag(tag);
+        ok &= Save(text, folder, QStringLiteral("lyrics-text"));
     }
     {
         Dravena identity;
