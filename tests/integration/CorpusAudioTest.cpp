@@ -78,17 +78,22 @@ TEST(CorpusAudio, EveryFileLoads) {
 
 TEST(CorpusAudio, KnownFacts) {
     if (!test::CorpusAvailable()) GTEST_SKIP() << "corpus not found";
-    ExpectAudio("mutagen/silence-44-s-v1.mp3", {"MPEG 1.0", "Joint Stereo", 44100, 32, false, 0, 3});
+    ExpectAudio("mutagen/silence-44-s-v1.mp3",
+                {"MPEG 1.0", "Joint Stereo", 44100, 32, false, 0, 3});
     ExpectAudio("mutagen/silence-44-s.mp3", {"MPEG 1.0", "Joint Stereo", 44100, 32, false, 0, 3});
-    ExpectAudio("mutagen/silence-44-s-mpeg2.mp3", {"MPEG 2.0", "Joint Stereo", 24000, 18, true, 0, 3});
-    ExpectAudio("mutagen/silence-44-s-mpeg25.mp3", {"MPEG 2.5", "Joint Stereo", 12000, 9, true, 0, 3});
+    ExpectAudio("mutagen/silence-44-s-mpeg2.mp3",
+                {"MPEG 2.0", "Joint Stereo", 24000, 18, true, 0, 3});
+    ExpectAudio("mutagen/silence-44-s-mpeg25.mp3",
+                {"MPEG 2.5", "Joint Stereo", 12000, 9, true, 0, 3});
     ExpectAudio("taglib/mpeg2.mp3", {"MPEG 2.0", "Single Channel", 22050, 25, true, 206232, 5387});
-    ExpectAudio("taglib/lame_vbr.mp3", {"MPEG 1.0", "Single Channel", 44100, 70, true, 72243, 1887});
+    ExpectAudio("taglib/lame_vbr.mp3",
+                {"MPEG 1.0", "Single Channel", 44100, 70, true, 72243, 1887});
     // lame's "Info" header of a CBR file is not a VBR header.
     ExpectAudio("taglib/lame_cbr.mp3", {"MPEG 1.0", "Single Channel", 44100, 64, false, 0, -1});
     // A stray "Xing" far inside the stream is not one either.
     ExpectAudio("mutagen/xing.mp3", {"MPEG 1.0", "Joint Stereo", 44100, 32, false, 0, 2});
-    ExpectAudio("mutagen/bad-TYER-frame.mp3", {"MPEG 1.0", "Joint Stereo", 44100, 320, false, 0, -1});
+    ExpectAudio("mutagen/bad-TYER-frame.mp3",
+                {"MPEG 1.0", "Joint Stereo", 44100, 320, false, 0, -1});
     ExpectAudio("taglib/bladeenc.mp3", {"MPEG 1.0", "Single Channel", 44100, 64, false, 0, 3});
     ExpectAudio("eyeD3/test.mp3", {"MPEG 1.0", "Joint Stereo", 44100, 128, false, 0, 10});
 

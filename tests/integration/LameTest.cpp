@@ -19,7 +19,9 @@ void PutLE(Bytes& out, uint32_t v, int bytes) {
     for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 
-void PutText(Bytes& out, const char* text) { out.insert(out.end(), text, text + std::strlen(text)); }
+void PutText(Bytes& out, const char* text) {
+    out.insert(out.end(), text, text + std::strlen(text));
+}
 
 // A 16-bit PCM WAV file of two tones (440 Hz left, 660 Hz right, or 440 Hz
 // alone in mono).
@@ -76,7 +78,8 @@ struct Encoding {
 class LameTest : public ::testing::TestWithParam<Encoding> {
 protected:
     void SetUp() override {
-        if (!test::HaveProgram("lame")) GTEST_SKIP() << "lame is not on the PATH; install it to run these tests";
+        if (!test::HaveProgram("lame"))
+            GTEST_SKIP() << "lame is not on the PATH; install it to run these tests";
     }
 };
 
@@ -88,8 +91,9 @@ TEST_P(LameTest, HeaderMatchesTheEncoding) {
     const double seconds = 3;
     test::WriteFile(dir.File("in.wav"), ToneWav(44100, e.channels, seconds));
     std::string err;
-    const std::string command = "lame --quiet " + e.options + " " + test::ShellQuote(dir.File("in.wav")) +
-                                " " + test::ShellQuote(dir.File("out.mp3"));
+    const std::string command = "lame --quiet " + e.options + " " +
+                                test::ShellQuote(dir.File("in.wav")) + " " +
+                                test::ShellQuote(dir.File("out.mp3"));
     ASSERT_EQ(test::Run(command, nullptr, &err), 0) << command << "\n" << err;
 
     FileHandler file;
@@ -134,6 +138,7 @@ INSTANTIATE_TEST_SUITE_P(
         Encoding{"--resample 8 -V 5 -m m", 1, "MPEG 2.5", "Single Channel", 8000, 0}),
     [](const ::testing::TestParamInfo<Encoding>& param) {
         std::string name;
-        for (char c : param.param.options) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+        for (char c : param.param.options)
+            name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
         return name;
     });
