@@ -13,6 +13,7 @@
 #include "errors/cError.h"
 #include "id3v1/ID3V1Tag.h"
 #include "id3v2/ID3V2Helpers.h"
+#include "id3v2/ID3V2Tag.h"
 
 namespace korvel {
 
@@ -46,6 +47,10 @@ public:
     // True after Create found a valid ID3v2 header at the start of the file.
     bool HasID3V2Tag() const { return m_hasID3V2; }
 
+    // The ID3v2 facade of the file; null when Create found no valid ID3v2
+    // header (the facade's Size is then 0).
+    ID3V2TagPtr ID3V2Tag() const { return m_id3v2->Size() == 0 ? nullptr : m_id3v2; }
+
     int16_t FileType() const { return m_fileType; }
     std::string FileTypeName() const;
 
@@ -73,6 +78,7 @@ private:
     int16_t m_fileType = 0;
     bool m_hasID3V2 = false;
     ID3V2Header m_id3v2Header;
+    ID3V2TagPtr m_id3v2 = std::make_shared<korvel::ID3V2Tag>();
 };
 
 using FileHandlerPtr = std::shared_ptr<FileHandler>;
