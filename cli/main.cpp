@@ -63,6 +63,10 @@ const std::vector<Command>& Commands() {
          "number (0-255) or a name from 'korvel genres'. --remove cuts the tag off.",
          RunV1},
         {"genres", "korvel genres", "Lists the genre numbers and names.", RunGenres},
+        {"xml", "korvel xml FILE",
+         "Prints the XML description of FILE: its drive, the file itself, its audio\n"
+         "header and its ID3v1, ID3v2 and Lyrics3 tags.",
+         RunXml},
     };
     return commands;
 }

@@ -32,7 +32,9 @@ bool StartsWithTag(const Bytes& b) {
 }  // namespace
 
 FileHandler::FileHandler()
-    : m_error(std::make_shared<cError>()), m_id3v1(std::make_shared<ID3V1Tag>()) {}
+    : m_error(std::make_shared<cError>()),
+      m_id3v1(std::make_shared<ID3V1Tag>()),
+      m_mpegHeader(std::make_shared<korvel::MPEGHeader>()) {}
 
 void FileHandler::setID3v1xTag(ID3V1TagPtr tag) {
     if (tag) m_id3v1 = std::move(tag);
@@ -79,7 +81,7 @@ bool FileHandler::IsValidID3V2Header(const ID3V2Header& header) {
     return header.MajorVersion < 0xFF && header.RevisionNumber < 0xFF;
 }
 
-void FileHandler::DetectTagsAndAudio(const BinaryFile& /*file*/, const Bytes& head) {
+void FileHandler::DetectTagsAndAudio(const BinaryFile& file, const Bytes& head) {
     m_hasID3V2 = false;
     int64_t audioStart = 0;
     if (head[0] == 'I' && head[1] == 'D' && head[2] == '3') {
@@ -92,7 +94,13 @@ void FileHandler::DetectTagsAndAudio(const BinaryFile& /*file*/, const Bytes& he
         }
     }
     if (!m_hasID3V2) m_id3v2 = std::make_shared<korvel::ID3V2Tag>();
-    (void)audioStart;
+
+    // The first audio frame header at or behind the audio start. A search
+    // that finds nothing leaves the header's record cleared, and its Stream
+    // text then reads "0, , ".
+    if (!m_mpegHeader->LoadHeaderEx(file, audioStart)) {
+        m_error->Set(2, "LoadHeaderEx", m_mpegHeader->ErrorObject()->Stream());
+    }
 }
 
 EID3TagConstants FileHandler::ReadID3v1FromFile(const BinaryFile& file) {

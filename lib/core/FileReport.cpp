@@ -1,5 +1,7 @@
 #include "core/FileReport.h"
 
+#include <iterator>
+
 #include "core/FileHandler.h"
 
 namespace korvel {
@@ -58,19 +60,58 @@ void AppendID3v2Rows(FileHandler& file, std::vector<AttributeRow>& rows) {
     }
 }
 
-void AppendLyricsRows(FileHandler& /*file*/, std::vector<AttributeRow>& /*rows*/) {}
+void AppendLyricsRows(FileHandler& file, std::vector<AttributeRow>& rows,
+                      std::vector<cError>* failures) {
+    try {
+        if (!file.HasLyricsTag()) return;
+        const LyricsTagPtr tag = file.LyricsTag();
+        rows.push_back({"Lyrics:Version", std::to_string(static_cast<int32_t>(tag->Version()))});
+        for (int32_t i = 1; i <= tag->FieldCount(); ++i) {
+            const LyricsV200FieldPtr field = tag->getFieldByIndex(i);
+            rows.push_back({"Lyrics:" + field->ID(), field->TextData()});
+        }
+    } catch (...) {
+        if (failures) {
+            cError failure;
+            failure.CopyError();
+            failures->push_back(failure);
+        }
+    }
+}
 
 }  // namespace
 
-std::vector<AttributeRow> AttributeRows(FileHandler& file) {
+std::vector<AttributeRow> AttributeRows(FileHandler& file, std::vector<cError>* failures) {
     std::vector<AttributeRow> rows;
     AppendID3v1Rows(file, rows);
     AppendID3v2Rows(file, rows);
-    AppendLyricsRows(file, rows);
+    AppendLyricsRows(file, rows, failures);
     return rows;
 }
 
-std::string MPEGInfoText(FileHandler& /*file*/) { return ""; }
+std::string MPEGInfoText(FileHandler& file) {
+    const MPEGHeaderPtr h = file.MPEGHeader();
+    auto yesNo = [](bool v) { return std::string(v ? "Yes" : "No"); };
+    const std::string lines[] = {
+        "File size: " + std::to_string(h->FileSize()) + " bytes",
+        "Audio size: " + std::to_string(h->AudioSize()) + " bytes",
+        "Lenght: " + std::to_string(h->Duration()) + " seconds (" + formatDuration(h->Duration()) +
+            ")",
+        h->Version() + " layer " + h->Layer(),
+        std::to_string(h->BitRate()) + " kbit/s" + (h->VBR() ? " (VBR)" : "") + ", " +
+            std::to_string(h->NumFrames()) + " frames",
+        std::to_string(h->Frequency()) + " Hz, " + h->Mode(),
+        "Frame size: " + std::to_string(h->FrameSize()) + " bytes",
+        "Private: " + yesNo(h->PrivateBit()),
+        "CRC: " + yesNo(h->CRC()),
+        "Copyrighted: " + yesNo(h->Copyright()),
+        "Original: " + yesNo(h->Original()),
+        "Emphasis: " + h->Emphasis(),
+    };
+    std::string text = lines[0];
+    for (size_t i = 1; i < std::size(lines); ++i) text += "\r\n" + lines[i];
+    return text;
+}
 
 std::string formatDuration(int32_t seconds) {
     const int32_t h = seconds / 3600;
