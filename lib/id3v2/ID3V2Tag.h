@@ -14,6 +14,7 @@
 #include "id3v2/ID3V23Tag.h"
 #include "id3v2/ID3V24Tag.h"
 #include "id3v2/ID3V2Helpers.h"
+#include "xml/XmlNodes.h"
 
 namespace korvel {
 
@@ -48,6 +49,10 @@ public:
     void setYear(const std::string& value);
 
     TagErrorPtr LastError() const { return TagError::ViewOf(m_error); }
+
+    // The tag as an XML document (version, size, one property per frame);
+    // BaseNode, when given, receives the top element "ID3V2Tag".
+    std::string xml(XmlElement* BaseNode = nullptr);
 
     // True when the tag can be saved (version 2.3 with id3lib available);
     // otherwise LastError tells why.

@@ -52,10 +52,12 @@ void AppendMPEGHeader(pugi::xml_node file, FileHandler& /*handler*/) {
     AppendElement(file, element);
 }
 
-// The element of the ID3v2 facade.
-void AppendID3V2Tag(pugi::xml_node file, FileHandler& /*handler*/) {
-    XmlElement element = CreateXmlDocument("ID3V2Tag", "ID3V2Tag");
-    element.Node.append_child("Properties");
+// The element of the ID3v2 facade; a file without a tag describes the empty
+// facade.
+void AppendID3V2Tag(pugi::xml_node file, FileHandler& handler) {
+    XmlElement element;
+    const ID3V2TagPtr tag = handler.ID3V2Tag();
+    (tag ? tag : std::make_shared<korvel::ID3V2Tag>())->xml(&element);
     AppendElement(file, element);
 }
 

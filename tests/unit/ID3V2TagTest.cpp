@@ -234,3 +234,66 @@ TEST(ID3V2Facade, FileHandlerHandsOutTheFacade) {
     EXPECT_FALSE(file.HasID3V2Tag());
     EXPECT_EQ(file.ID3V2Tag(), nullptr);
 }
+
+namespace {
+
+// "Name=Value" of each property (Value in Base64 for binary ones).
+std::vector<std::string> Properties(const std::string& document) {
+    pugi::xml_document doc;
+    EXPECT_TRUE(doc.load_string(document.c_str()));
+    std::vector<std::string> out;
+    for (pugi::xml_node p : doc.child("ID3V2Tag").child("Properties").children("Property")) {
+        const pugi::xml_node value = p.child("Value");
+        out.push_back(std::string(p.attribute("Name").value()) + "=" +
+                      (value ? "b64:" + std::string(value.text().get())
+                             : std::string(p.attribute("Value").value())));
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST(ID3V2Facade, XmlDescribesEveryFrame) {
+    const Bytes image = TinyBmp();
+    const std::string image64 = "b64:" + Base64Encode(image);
+    FacadeFile v23(Concat({Tag(3, Concat({
+                                      Frame23("TIT2", Latin1("Title")),
+                                      Frame23("TYER", Latin1("2001")),
+                                      Frame23("APIC", Concat({B("\0image/bmp\0\x03\0", 13), image})),
+                                      Frame23("TXXX", Latin1("text")),
+                                      Frame23("PRIV", B("owner\0", 6)),
+                                      Frame23("COMM", B("\0eng\0Hi", 7)),
+                                  })),
+                           FakeAudio(50)}));
+    XmlElement base;
+    const std::string text = v23.tag.xml(&base);
+    ASSERT_TRUE(base);
+    EXPECT_STREQ(base.Node.name(), "ID3V2Tag");
+    EXPECT_EQ(Properties(text), (std::vector<std::string>{
+                                    "Version=2.3.0", "Size=" + std::to_string(v23.tag.Size()),
+                                    "Title=Title", "Year=2001", "Picture=" + image64, "TXXX=text",
+                                    "PRIV=b64:" + Base64Encode(B("owner\0", 6)), "Comment=Hi"}));
+
+    FacadeFile v24(Concat({Tag(4, Concat({
+                                      Frame24("TYER", Latin1("2001")),
+                                      Frame24("APIC", Concat({B("\0image/bmp\0\x03\0", 13), image})),
+                                      Frame24("TRCK", Latin1("4")),
+                                  })),
+                           FakeAudio(50)}));
+    EXPECT_EQ(Properties(v24.tag.xml()),
+              (std::vector<std::string>{"Version=2.4.0", "Size=" + std::to_string(v24.tag.Size()),
+                                        "TYER=2001", "Picture=" + image64, "TRCK=4"}));
+
+    FacadeFile v22(Concat({Tag(2, Concat({Frame22("TYE", Latin1("2001")),
+                                          Frame22("COM", B("\0eng\0c", 6))})),
+                           FakeAudio(50)}));
+    EXPECT_EQ(Properties(v22.tag.xml()),
+              (std::vector<std::string>{"Version=2.2.0", "Size=" + std::to_string(v22.tag.Size()),
+                                        "Year=2001", "COM=b64:" + Base64Encode(B("\0eng\0c", 6))}));
+
+    // No tag, or one that fails to load: version and size only.
+    ID3V2Tag empty;
+    EXPECT_EQ(Properties(empty.xml()), (std::vector<std::string>{"Version=2.0.0", "Size=0"}));
+    FacadeFile broken(Concat({B("ID3\x04\x00\x00\x00\x00\x01\x00", 10), FakeAudio(300)}));
+    EXPECT_EQ(Properties(broken.tag.xml()), (std::vector<std::string>{"Version=2.4.0", "Size=138"}));
+}
