@@ -10,6 +10,7 @@
 
 #include "core/BinaryFile.h"
 #include "errors/cError.h"
+#include "xml/XmlNodes.h"
 
 namespace korvel {
 
@@ -59,6 +60,10 @@ public:
     int32_t HeaderOffset() const { return m_headerOffset; }
     // Frame count of the Xing header (0 without one).
     int32_t XingFrameCount() const { return m_xingFrames; }
+
+    // The header as an XML document ("MPEGHeader" with its 18 properties).
+    // When BaseNode is given it receives the top element.
+    std::string xml(XmlElement* BaseNode = nullptr) const;
 
     // The error record, read by the file handler when LoadHeaderEx fails.
     const cErrorPtr& ErrorObject() const { return m_error; }

@@ -45,13 +45,6 @@ void AppendFileProperties(pugi::xml_node file, const FileInfo& info, const FileH
     CreatePropertyNode(properties, "Type", handler.FileTypeName(), std::to_string(handler.FileType()));
 }
 
-// The element of the audio header.
-void AppendMPEGHeader(pugi::xml_node file, FileHandler& /*handler*/) {
-    XmlElement element = CreateXmlDocument("MPEGHeader", "MPEGHeader");
-    element.Node.append_child("Properties");
-    AppendElement(file, element);
-}
-
 // The element of the ID3v2 facade; a file without a tag describes the empty
 // facade.
 void AppendID3V2Tag(pugi::xml_node file, FileHandler& handler) {
@@ -70,9 +63,10 @@ std::string FileHandler::xml() {
     pugi::xml_node file = importData.Node.append_child("Files").append_child("File");
     AppendFileProperties(file, *File(), *this);
 
-    AppendMPEGHeader(file, *this);
-
     XmlElement element;
+    m_mpegHeader->xml(&element);
+    AppendElement(file, element);
+
     m_id3v1->xml(&element);
     AppendElement(file, element);
 

@@ -261,6 +261,8 @@ TEST(FileHandlerXml, DocumentShape) {
     EXPECT_STREQ(fileNode.select_node("./LyricsTag/Properties/Property[@Name = 'Title']").node().attribute("Value").value(),
                  "Hello");
     EXPECT_TRUE(fileNode.child("ID3V2Tag").child("Properties"));
+    EXPECT_EQ(Names(fileNode.child("MPEGHeader").child("Properties")).size(), 18u);
+    EXPECT_EQ(Names(fileNode.child("ID3V1Tag").child("Properties")).size(), 7u);
 
     // A broken Lyrics3 tag fails the whole description.
     test::WriteFile(dir.File("b.mp3"), Concat({Audio(600), B("LYRICSBEGIN000001LYRICS200")}));

@@ -275,3 +275,31 @@ TEST(LyricsTagCorpus, Version200BetweenApeAndID3v1) {
     EXPECT_EQ(lyrics.Title(), "A song   ");
     EXPECT_EQ(lyrics.Lyrics(), "");
 }
+
+TEST(LyricsTagLoad, CorruptedTagsLoadOrRaiseALibraryError) {
+    test::TempDir dir;
+    const Bytes good = Concat({Audio(40), V200("IND0000210LYR00005linesEAR00003ArtETT00002Ti"), ID3v1Record()});
+    const std::string path = dir.File("c.mp3");
+    uint32_t seed = 12345;
+    auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) & 0x7FFF;
+    };
+    const char kChars[] = "0123456789LYRICS2BEGN\x00\xFF x";
+    for (int round = 0; round < 200; ++round) {
+        Bytes bytes = good;
+        // Change one to three bytes of the Lyrics3 block or its trailer.
+        const size_t from = 40, to = bytes.size() - 128;
+        for (uint32_t n = 1 + next() % 3; n > 0; --n) {
+            bytes[from + next() % (to - from)] = static_cast<uint8_t>(kChars[next() % (sizeof kChars - 1)]);
+        }
+        test::WriteFile(path, bytes);
+        LyricsTag lyrics;
+        try {
+            lyrics.Load(path, true);
+        } catch (const KorvelException& e) {
+            EXPECT_EQ(e.Source(), "LyricsTag::Load");
+            EXPECT_EQ(lyrics.Version(), lvcUnknown);
+        }
+    }
+}

@@ -3,7 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "core/BinaryFile.h"
 #include "id3v1/ID3V1Tag.h"
+#include "mpeg/MPEGHeader.h"
+#include "support/Mp3Builder.h"
 #include "support/TestSupport.h"
 #include "xml/XmlNodes.h"
 
@@ -149,4 +152,47 @@ TEST(ID3V1TagXml, RoundTripThroughTextAndSetter) {
     EXPECT_EQ(direct.Track(), 0);
     EXPECT_EQ(direct.TagType(), ID3v1);
     EXPECT_EQ(direct.Album(), "<Album>");
+}
+
+TEST(MPEGHeaderXml, PropertiesInOrderWithIDs) {
+    test::TempDir dir;
+    test::Mp3Spec spec;
+    spec.BitRate = 320;
+    spec.ChannelMode = 3;
+    spec.Copyright = true;
+    spec.Emphasis = 1;
+    test::WriteFile(dir.File("a.mp3"), test::BuildMp3(spec));
+    MPEGHeader header;
+    {
+        BinaryFile file(dir.File("a.mp3"));
+        ASSERT_TRUE(header.LoadHeaderEx(file, 0));
+    }
+    XmlElement base;
+    const std::string text = header.xml(&base);
+    EXPECT_STREQ(base.Node.name(), "MPEGHeader");
+    pugi::xml_node properties = base.Node.child("Properties");
+    EXPECT_EQ(PropertyNames(properties),
+              (std::vector<std::string>{"AudioSize", "BitRate", "Copyright", "CRC", "Duration", "Emphasis",
+                                        "FileSize", "FrameSize", "Frequency", "Layer", "Mode", "NumFrames",
+                                        "Original", "PaddingBit", "PrivateBit", "ProtectionBit", "VBR",
+                                        "Version"}));
+    auto property = [&](const char* name) { return properties.find_child_by_attribute("Property", "Name", name); };
+    EXPECT_STREQ(property("BitRate").attribute("Value").value(), "320");
+    EXPECT_STREQ(property("Copyright").attribute("Value").value(), "1");
+    EXPECT_STREQ(property("CRC").attribute("Value").value(), "0");
+    EXPECT_STREQ(property("ProtectionBit").attribute("Value").value(), "1");
+    EXPECT_STREQ(property("FileSize").attribute("Value").value(), std::to_string(header.FileSize()).c_str());
+    EXPECT_EQ(property("Mode").attribute("ID").as_int(), 3);
+    EXPECT_STREQ(property("Mode").attribute("Value").value(), header.Mode().c_str());
+    EXPECT_EQ(property("Layer").attribute("ID").as_int(), header.LayerID());
+    EXPECT_EQ(property("Version").attribute("ID").as_int(), header.VersionID());
+    EXPECT_STREQ(property("Version").attribute("Value").value(), header.Version().c_str());
+    EXPECT_EQ(property("Emphasis").attribute("ID").as_int(), 1);
+    EXPECT_STREQ(property("Emphasis").attribute("Value").value(), header.Emphasis().c_str());
+    EXPECT_FALSE(property("Duration").attribute("ID"));
+
+    // A header that found nothing still describes itself.
+    pugi::xml_document parsed;
+    EXPECT_TRUE(parsed.load_string(MPEGHeader().xml().c_str()));
+    EXPECT_EQ(PropertyNames(parsed.child("MPEGHeader").child("Properties")).size(), 18u);
 }
