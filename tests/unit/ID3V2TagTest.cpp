@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/FileHandler.h"
+#include "core/FileReport.h"
 #include "errors/KorvelException.h"
 #include "id3v2/ID3V2Tag.h"
 #include "support/ID3V2Builder.h"
@@ -296,4 +297,38 @@ TEST(ID3V2Facade, XmlDescribesEveryFrame) {
     EXPECT_EQ(Properties(empty.xml()), (std::vector<std::string>{"Version=2.0.0", "Size=0"}));
     FacadeFile broken(Concat({B("ID3\x04\x00\x00\x00\x00\x01\x00", 10), FakeAudio(300)}));
     EXPECT_EQ(Properties(broken.tag.xml()), (std::vector<std::string>{"Version=2.4.0", "Size=138"}));
+}
+
+TEST(ID3V2Facade, ReportRowsPerVersion) {
+    TempDir dir;
+    auto rowsOf = [&](const Bytes& bytes, std::vector<cError>* failures = nullptr) {
+        WriteFile(dir.File("r.mp3"), Concat({bytes, FakeAudio(200)}));
+        FileHandler file;
+        EXPECT_TRUE(file.Create(dir.File("r.mp3")));
+        std::vector<std::string> out;
+        for (const AttributeRow& row : AttributeRows(file, failures)) {
+            if (row.Attribute.rfind("ID3v2", 0) == 0) out.push_back(row.Attribute + "=" + row.Value);
+        }
+        return out;
+    };
+    EXPECT_EQ(rowsOf(Tag(3, Concat({Frame23("TIT2", Latin1("T")),
+                                    Frame23("COMM", B("\0eng\0c", 6))}))),
+              (std::vector<std::string>{"ID3v2:Version=2.3.0", "ID3v2:TIT2=T (, )",
+                                        "ID3v2:COMM=c (, )"}));
+    EXPECT_EQ(rowsOf(Tag(4, Frame24("TIT2", Text(3, B("\xC3\xA9"))))),
+              (std::vector<std::string>{"ID3v2:Version=2.4.0", "ID3v2:TIT2=\u00E9"}));
+    EXPECT_EQ(rowsOf(Tag(2, Frame22("TT2", Latin1("T")))),
+              (std::vector<std::string>{"ID3v2:Version=2.2.0", "ID3v2:TT2=T"}));
+    // Revision 1 is not a version the rows describe.
+    Bytes revised = Tag(3, Frame23("TIT2", Latin1("T")));
+    revised[4] = 1;
+    EXPECT_EQ(rowsOf(revised), (std::vector<std::string>{"ID3v2:Version=2.3.1",
+                                                         "ID3v2=Unsupported Version 2.3.1"}));
+
+    // A tag that does not load: the version row and the failure.
+    std::vector<cError> failures;
+    EXPECT_EQ(rowsOf(Concat({B("ID3\x04\x00\x00\x00\x00\x01\x00", 10), FakeAudio(100)}), &failures),
+              (std::vector<std::string>{"ID3v2:Version=2.4.0"}));
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].Stream(), kLoadFailure);
 }
