@@ -87,7 +87,8 @@ void MPEGHeader::InitTables() {
     m_versionTexts = {"MPEG 2.5", "Reserved", "MPEG 2.0", "MPEG 1.0"};
     m_layerTexts = {"Reserved", "3", "2", "1"};
     m_modeTexts = {"Stereo", "Joint Stereo", "Dual Channel", "Single Channel"};
-    m_frequencies = {{{11025, 12000, 8000}, {0, 0, 0}, {22050, 24000, 16000}, {44100, 48000, 32000}}};
+    m_frequencies = {
+        {{11025, 12000, 8000}, {0, 0, 0}, {22050, 24000, 16000}, {44100, 48000, 32000}}};
 
     // Rows by (version id AND 1): 1 is MPEG 1, 0 is MPEG 2 and 2.5.
     // Columns by layer id: 3 Layer I, 2 Layer II, 1 Layer III.
@@ -191,7 +192,10 @@ bool MPEGHeader::LoadHeaderEx(const BinaryFile& file, int64_t start) {
             if (hit == nullptr) break;
             i = static_cast<size_t>(static_cast<const uint8_t*>(hit) - data);
             if ((data[i + 1] & 0xE0) == 0xE0) {
-                value = BytesToLong(window, static_cast<int32_t>(i), 4);
+                // The big-endian value, as BytesToLong reads 4 bytes.
+                value =
+                    static_cast<int32_t>((uint32_t{data[i]} << 24) | (uint32_t{data[i + 1]} << 16) |
+                                         (uint32_t{data[i + 2]} << 8) | uint32_t{data[i + 3]});
                 if (IsValidFrameHeader(value)) {
                     found = start + static_cast<int64_t>(i);
                     break;

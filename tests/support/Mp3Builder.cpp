@@ -38,7 +38,8 @@ void PutBigEndian(Bytes& out, size_t at, uint32_t v) {
 }
 
 void PutText(Bytes& out, size_t at, const std::string& text, size_t width) {
-    for (size_t i = 0; i < width && i < text.size(); ++i) out[at + i] = static_cast<uint8_t>(text[i]);
+    for (size_t i = 0; i < width && i < text.size(); ++i)
+        out[at + i] = static_cast<uint8_t>(text[i]);
 }
 
 }  // namespace
@@ -87,8 +88,8 @@ Bytes HeaderBytes(const Mp3Spec& spec) {
 size_t FrameLength(const Mp3Spec& s) {
     const int index = EffectiveBitRateIndex(s);
     const int sampling = EffectiveSamplingIndex(s);
-    if (index < 1 || index > 14 || sampling < 0 || sampling > 2 || s.LayerId < 1 ||
-        s.LayerId > 3 || s.VersionId == 1) {
+    if (index < 1 || index > 14 || sampling < 0 || sampling > 2 || s.LayerId < 1 || s.LayerId > 3 ||
+        s.VersionId == 1) {
         return 417;
     }
     const long kbps = kBitRates[s.VersionId == 3 ? 1 : 0][s.LayerId][index];
@@ -143,9 +144,16 @@ Bytes BuildMp3(const Mp3Spec& spec) {
 
 Bytes ID3v2Tag(const Bytes& body, uint8_t majorVersion, uint8_t flags) {
     const size_t n = body.size();
-    Bytes out = {'I', 'D', '3', majorVersion, 0, flags,
-                 static_cast<uint8_t>((n >> 21) & 0x7F), static_cast<uint8_t>((n >> 14) & 0x7F),
-                 static_cast<uint8_t>((n >> 7) & 0x7F), static_cast<uint8_t>(n & 0x7F)};
+    Bytes out = {'I',
+                 'D',
+                 '3',
+                 majorVersion,
+                 0,
+                 flags,
+                 static_cast<uint8_t>((n >> 21) & 0x7F),
+                 static_cast<uint8_t>((n >> 14) & 0x7F),
+                 static_cast<uint8_t>((n >> 7) & 0x7F),
+                 static_cast<uint8_t>(n & 0x7F)};
     out.insert(out.end(), body.begin(), body.end());
     return out;
 }

@@ -45,17 +45,17 @@ struct Mp3Spec {
     int SamplingIndex = -1;  // raw index 0..3; overrides Frequency when >= 0
     int ChannelMode = 1;     // 0 stereo, 1 joint stereo, 2 dual channel, 3 single channel
     bool Padding = false;
-    bool Crc = false;        // protection bit clear; two zero CRC bytes follow the header
+    bool Crc = false;  // protection bit clear; two zero CRC bytes follow the header
     bool Private = false;
     bool Copyright = false;
     bool Original = false;
     int Emphasis = 0;
 
-    int Frames = 10;                // how many frames of silence
-    std::optional<XingSpec> Xing;   // written into the first frame at XingOffset
-    Bytes Junk;                     // between the ID3v2 bytes and the first frame
-    Bytes ID3v2;                    // at the very start (see ID3v2Tag)
-    Bytes ID3v1;                    // at the very end (see ID3v1Record)
+    int Frames = 10;               // how many frames of silence
+    std::optional<XingSpec> Xing;  // written into the first frame at XingOffset
+    Bytes Junk;                    // between the ID3v2 bytes and the first frame
+    Bytes ID3v2;                   // at the very start (see ID3v2Tag)
+    Bytes ID3v1;                   // at the very end (see ID3v1Record)
 };
 
 // Table bit-rate index of a bit rate (kbit/s) for a version and layer; -1

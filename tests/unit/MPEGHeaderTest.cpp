@@ -17,7 +17,9 @@ using test::XingSpec;
 
 namespace {
 
-int32_t Value(uint8_t a, uint8_t b, uint8_t c, uint8_t d) { return BytesToLong({a, b, c, d}, 0, 4); }
+int32_t Value(uint8_t a, uint8_t b, uint8_t c, uint8_t d) {
+    return BytesToLong({a, b, c, d}, 0, 4);
+}
 
 // Writes the bytes to a scratch file and loads the header from it.
 class HeaderFile {
@@ -204,8 +206,8 @@ TEST(MPEGHeaderLoad, XingHeader) {
     EXPECT_EQ(h.XingFrameCount(), 1000);
     EXPECT_EQ(h.AudioSize(), 417000);
     EXPECT_EQ(h.FrameSize(), 417);
-    EXPECT_EQ(h.BitRate(), 127);   // 44100 * 417 / 144000
-    EXPECT_EQ(h.Duration(), 26);   // 417000 / 127.70... * 8 = 26122 ms
+    EXPECT_EQ(h.BitRate(), 127);  // 44100 * 417 / 144000
+    EXPECT_EQ(h.Duration(), 26);  // 417000 / 127.70... * 8 = 26122 ms
 
     spec.Xing = XingSpec{"Xing", 0, 0, 0};
     ASSERT_TRUE(file.Load(h, test::BuildMp3(spec)));
@@ -296,8 +298,8 @@ TEST(MPEGHeaderLoad, SearchWindowAndStartOffset) {
     HeaderFile file;
     MPEGHeader h;
     // Rejected candidates are passed over.
-    Bytes data = Concat({B("\x00\xFF\xEB\x90\x64\xFF\xF9\x90\x64\xFF", 10), B("\xFF\xFB\x90\x64", 4),
-                         Bytes(200, 0)});
+    Bytes data = Concat({B("\x00\xFF\xEB\x90\x64\xFF\xF9\x90\x64\xFF", 10),
+                         B("\xFF\xFB\x90\x64", 4), Bytes(200, 0)});
     ASSERT_TRUE(file.Load(h, data));
     EXPECT_EQ(h.HeaderOffset(), 10);
     EXPECT_EQ(h.AudioSize(), static_cast<int32_t>(data.size()) - 10 - 2);
@@ -369,8 +371,8 @@ TEST(MPEGHeaderLoad, WindowScanMatchesPerOffsetSearch) {
     std::mt19937 rng(20240611);
     // Bytes drawn mostly from sync-like values so that candidates abound and
     // most are rejected by one field or another.
-    const uint8_t pool[] = {0xFF, 0xFF, 0xFF, 0xFB, 0xFA, 0xF3, 0xE3, 0xEB, 0xF9, 0xFD, 0x90,
-                            0x64, 0xF0, 0x00, 0x0C, 0x66, 0xC4, 0xE0, 0x10, 0x44};
+    const uint8_t pool[] = {0xFF, 0xFF, 0xFF, 0xFB, 0xFA, 0xF3, 0xE3, 0xEB, 0xF9, 0xFD,
+                            0x90, 0x64, 0xF0, 0x00, 0x0C, 0x66, 0xC4, 0xE0, 0x10, 0x44};
     for (int round = 0; round < 200; ++round) {
         const size_t length = std::uniform_int_distribution<size_t>(0, 16000)(rng);
         Bytes data(length);
