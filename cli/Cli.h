@@ -36,8 +36,9 @@ private:
     std::vector<std::string> m_positional;
 };
 
-// Writes a value on one line: backslash, tab, CR and LF are escaped as \\,
-// \t, \r and \n so that every row stays on its own line.
+// Writes a value on one line: backslash, tab, CR, LF and zero characters are
+// escaped as \\, \t, \r, \n and \0 so that every row stays on its own line
+// and the output stays text.
 std::string EscapeValue(const std::string& value);
 
 struct Command {

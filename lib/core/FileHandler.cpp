@@ -87,12 +87,13 @@ void FileHandler::DetectTagsAndAudio(const BinaryFile& file, const Bytes& head) 
     if (head[0] == 'I' && head[1] == 'D' && head[2] == '3') {
         m_id3v2Header = ID3V2Header::FromBytes(head);
         if (IsValidID3V2Header(m_id3v2Header)) {
+            m_id3v2->Init(m_fileName, m_id3v2Header);
             m_hasID3V2 = true;
-            // The search begins on the tag's last byte: header (10) plus body.
-            const int64_t tagSize = SyncsafeToLong(m_id3v2Header.SizeBytes()) + 10;
-            audioStart = tagSize - 1;
+            // The search begins on the tag's last byte (Size counts the header).
+            audioStart = m_id3v2->Size() - 1;
         }
     }
+    if (!m_hasID3V2) m_id3v2 = std::make_shared<korvel::ID3V2Tag>();
 
     // The first audio frame header at or behind the audio start. A search
     // that finds nothing leaves the header's record cleared, and its Stream

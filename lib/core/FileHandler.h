@@ -14,6 +14,7 @@
 #include "errors/cError.h"
 #include "id3v1/ID3V1Tag.h"
 #include "id3v2/ID3V2Helpers.h"
+#include "id3v2/ID3V2Tag.h"
 #include "lyrics3/LyricsTag.h"
 #include "mpeg/MPEGHeader.h"
 
@@ -49,6 +50,9 @@ public:
     // True after Create found a valid ID3v2 header at the start of the file.
     bool HasID3V2Tag() const { return m_hasID3V2; }
 
+    // The ID3v2 facade of the file; null when Create found no valid ID3v2
+    // header (the facade's Size is then 0).
+    ID3V2TagPtr ID3V2Tag() const { return m_id3v2->Size() == 0 ? nullptr : m_id3v2; }
     // The first audio frame header found by the last Create (never null; one
     // object for this handler's lifetime, reloaded by each Create).
     MPEGHeaderPtr MPEGHeader() const { return m_mpegHeader; }
@@ -111,6 +115,7 @@ private:
     int16_t m_fileType = 0;
     bool m_hasID3V2 = false;
     ID3V2Header m_id3v2Header;
+    ID3V2TagPtr m_id3v2 = std::make_shared<korvel::ID3V2Tag>();
     MPEGHeaderPtr m_mpegHeader;
 
     LyricsTagPtr m_lyrics = std::make_shared<korvel::LyricsTag>();

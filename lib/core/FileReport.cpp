@@ -22,7 +22,53 @@ void AppendID3v1Rows(FileHandler& file, std::vector<AttributeRow>& rows) {
     rows.push_back({"ID3v1xTag.Year", tag->Year()});
 }
 
-void AppendID3v2Rows(FileHandler& /*file*/, std::vector<AttributeRow>& /*rows*/) {}
+void AppendID3v2Rows(FileHandler& file, std::vector<AttributeRow>& rows,
+                     std::vector<cError>* failures) {
+    if (!file.HasID3V2Tag()) return;
+    const ID3V2TagPtr tag = file.ID3V2Tag();
+    if (!tag) return;
+    const ID3V2VersionPtr version = tag->Version();
+    const std::string v = std::to_string(version->Major()) + "." +
+                          std::to_string(version->Minor()) + "." +
+                          std::to_string(version->Revision());
+    rows.push_back({"ID3v2:Version", v});
+    // A tag of a readable version whose reader does not load is reported.
+    auto reportFailure = [&]() {
+        if (failures && !tag->IsLoaded() && !tag->ErrorObject()->Description.empty()) {
+            failures->push_back(*tag->ErrorObject());
+        }
+    };
+    if (v == "2.2.0") {
+        if (const ID3V22TagPtr reader = tag->ID3V22Tag()) {
+            for (int32_t i = 1; i <= reader->FrameCount(); ++i) {
+                const ID3V22FramePtr frame = reader->GetFrameByIndex(i);
+                rows.push_back({"ID3v2:" + frame->ID(), frame->TextData()});
+            }
+        }
+        reportFailure();
+    } else if (v == "2.3.0") {
+        if (const ID3V23TagPtr reader = tag->ID3V23Tag()) {
+            for (int32_t i = 1; i <= reader->FrameCount(); ++i) {
+                const ID3V23FramePtr frame = reader->GetFrameByIndex(i);
+                if (!frame) continue;
+                rows.push_back({"ID3v2:" + frame->ID(), frame->TextData() + " (" +
+                                                            frame->Description() + ", " +
+                                                            frame->Language() + ")"});
+            }
+        }
+        reportFailure();
+    } else if (v == "2.4.0") {
+        if (const ID3V24TagPtr reader = tag->ID3V24Tag()) {
+            for (int32_t i = 1; i <= reader->FrameCount(); ++i) {
+                const ID3V24FramePtr frame = reader->GetFrameByIndex(i);
+                rows.push_back({"ID3v2:" + frame->ID(), frame->TextData()});
+            }
+        }
+        reportFailure();
+    } else {
+        rows.push_back({"ID3v2", "Unsupported Version " + v});
+    }
+}
 
 void AppendLyricsRows(FileHandler& file, std::vector<AttributeRow>& rows,
                       std::vector<cError>* failures) {
@@ -48,7 +94,7 @@ void AppendLyricsRows(FileHandler& file, std::vector<AttributeRow>& rows,
 std::vector<AttributeRow> AttributeRows(FileHandler& file, std::vector<cError>* failures) {
     std::vector<AttributeRow> rows;
     AppendID3v1Rows(file, rows);
-    AppendID3v2Rows(file, rows);
+    AppendID3v2Rows(file, rows, failures);
     AppendLyricsRows(file, rows, failures);
     return rows;
 }

@@ -18,7 +18,7 @@ struct AttributeRow {
 
 // The attribute rows of a loaded file: ID3v1 fields, ID3v2 frames and Lyrics3
 // fields, in that order. Reading the rows may load the ID3v2 and Lyrics3
-// tags. A tag that fails to load (a malformed Lyrics3 tag) does not end the
+// tags. A tag that fails to load (a malformed ID3v2 or Lyrics3 tag) does not end the
 // report: its rows are left out and, when failures is given, its failure is
 // appended there as an error record (number, source, description; Mode 2),
 // so that the caller can show it (korvel prints its Stream on stderr, the

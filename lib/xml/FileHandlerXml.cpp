@@ -45,12 +45,12 @@ void AppendFileProperties(pugi::xml_node file, const FileInfo& info, const FileH
     CreatePropertyNode(properties, "Type", handler.FileTypeName(), std::to_string(handler.FileType()));
 }
 
-// The element of the ID3v2 facade: its xml(BaseNode) belongs here, called on
-// the held facade (which describes an empty tag when the file has none).
-// Until the facade describes itself, an empty description stands in.
-void AppendID3V2Tag(pugi::xml_node file, FileHandler& /*handler*/) {
-    XmlElement element = CreateXmlDocument("ID3V2Tag", "ID3V2Tag");
-    element.Node.append_child("Properties");
+// The element of the ID3v2 facade; a file without a tag describes the empty
+// facade.
+void AppendID3V2Tag(pugi::xml_node file, FileHandler& handler) {
+    XmlElement element;
+    const ID3V2TagPtr tag = handler.ID3V2Tag();
+    (tag ? tag : std::make_shared<korvel::ID3V2Tag>())->xml(&element);
     AppendElement(file, element);
 }
 
