@@ -36,8 +36,9 @@ private:
     std::vector<std::string> m_positional;
 };
 
-// Writes a value on one line: backslash, tab, CR and LF are escaped as \\,
-// \t, \r and \n so that every row stays on its own line.
+// Writes a value on one line: backslash, tab, CR, LF and zero characters are
+// escaped as \\, \t, \r, \n and \0 so that every row stays on its own line
+// and the output stays text.
 std::string EscapeValue(const std::string& value);
 
 struct Command {
@@ -53,5 +54,6 @@ const std::vector<Command>& Commands();
 int RunInfo(const std::vector<std::string>& args);
 int RunV1(const std::vector<std::string>& args);
 int RunGenres(const std::vector<std::string>& args);
+int RunXml(const std::vector<std::string>& args);
 
 }  // namespace korvel::cli

@@ -19,9 +19,12 @@ int RunInfo(const std::vector<std::string>& args) {
         std::string flat = convertLineFeeds(info, true);
         std::cout << flat << "\n";
     }
-    for (const AttributeRow& row : AttributeRows(file)) {
+    std::vector<cError> failures;
+    for (const AttributeRow& row : AttributeRows(file, &failures)) {
         std::cout << row.Attribute << "\t" << EscapeValue(row.Value) << "\n";
     }
+    // A tag that could not be read is reported; the rest still stands.
+    for (const cError& failure : failures) std::cerr << "korvel info: " << failure.Stream() << "\n";
     return kExitOk;
 }
 

@@ -41,6 +41,7 @@ std::string EscapeValue(const std::string& value) {
             case '\t': out += "\\t"; break;
             case '\r': out += "\\r"; break;
             case '\n': out += "\\n"; break;
+            case '\0': out += "\\0"; break;
             default: out += c;
         }
     }
@@ -51,8 +52,8 @@ const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
         {"info", "korvel info FILE",
          "Prints the audio information of FILE, then one row per tag field as\n"
-         "Attribute<TAB>Value. Tabs, line breaks and backslashes inside values are\n"
-         "written as \\t, \\r, \\n and \\\\.",
+         "Attribute<TAB>Value. Tabs, line breaks, zero characters and backslashes inside\n"
+         "values are written as \\t, \\r, \\n, \\0 and \\\\.",
          RunInfo},
         {"v1",
          "korvel v1 FILE [--title T] [--artist A] [--album B] [--year Y] [--comment C] "
@@ -62,6 +63,10 @@ const std::vector<Command>& Commands() {
          "number (0-255) or a name from 'korvel genres'. --remove cuts the tag off.",
          RunV1},
         {"genres", "korvel genres", "Lists the genre numbers and names.", RunGenres},
+        {"xml", "korvel xml FILE",
+         "Prints the XML description of FILE: its drive, the file itself, its audio\n"
+         "header and its ID3v1, ID3v2 and Lyrics3 tags.",
+         RunXml},
     };
     return commands;
 }

@@ -33,7 +33,9 @@ bool StartsWithTag(const Bytes& b) {
 }  // namespace
 
 FileHandler::FileHandler()
-    : m_error(std::make_shared<cError>()), m_id3v1(std::make_shared<ID3V1Tag>()) {}
+    : m_error(std::make_shared<cError>()),
+      m_id3v1(std::make_shared<ID3V1Tag>()),
+      m_mpegHeader(std::make_shared<korvel::MPEGHeader>()) {}
 
 void FileHandler::setID3v1xTag(ID3V1TagPtr tag) {
     if (tag) m_id3v1 = std::move(tag);
@@ -80,19 +82,26 @@ bool FileHandler::IsValidID3V2Header(const ID3V2Header& header) {
     return header.MajorVersion < 0xFF && header.RevisionNumber < 0xFF;
 }
 
-void FileHandler::DetectTagsAndAudio(const BinaryFile& /*file*/, const Bytes& head) {
+void FileHandler::DetectTagsAndAudio(const BinaryFile& file, const Bytes& head) {
     m_hasID3V2 = false;
     int64_t audioStart = 0;
     if (head[0] == 'I' && head[1] == 'D' && head[2] == '3') {
         m_id3v2Header = ID3V2Header::FromBytes(head);
         if (IsValidID3V2Header(m_id3v2Header)) {
+            m_id3v2->Init(m_fileName, m_id3v2Header);
             m_hasID3V2 = true;
-            // The search begins on the tag's last byte: header (10) plus body.
-            const int64_t tagSize = SyncsafeToLong(m_id3v2Header.SizeBytes()) + 10;
-            audioStart = tagSize - 1;
+            // The search begins on the tag's last byte (Size counts the header).
+            audioStart = m_id3v2->Size() - 1;
         }
     }
-    (void)audioStart;
+    if (!m_hasID3V2) m_id3v2 = std::make_shared<korvel::ID3V2Tag>();
+
+    // The first audio frame header at or behind the audio start. A search
+    // that finds nothing leaves the header's record cleared, and its Stream
+    // text then reads "0, , ".
+    if (!m_mpegHeader->LoadHeaderEx(file, audioStart)) {
+        m_error->Set(2, "LoadHeaderEx", m_mpegHeader->ErrorObject()->Stream());
+    }
 }
 
 EID3TagConstants FileHandler::ReadID3v1FromFile(const BinaryFile& file) {

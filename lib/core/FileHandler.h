@@ -8,11 +8,15 @@
 #include <string>
 
 #include "core/BinaryFile.h"
+#include "core/FileSystemInfo.h"
 #include "core/Types.h"
 #include "errors/TagError.h"
 #include "errors/cError.h"
 #include "id3v1/ID3V1Tag.h"
 #include "id3v2/ID3V2Helpers.h"
+#include "id3v2/ID3V2Tag.h"
+#include "lyrics3/LyricsTag.h"
+#include "mpeg/MPEGHeader.h"
 
 namespace korvel {
 
@@ -55,6 +59,15 @@ public:
     // LastError with the source "createID3V2Tag").
     bool createID3V2Tag(ID3V230Ptr theTag);
 
+    // The ID3v2 facade of the file; null when Create found no valid ID3v2
+    // header (the facade's Size is then 0).
+    ID3V2TagPtr ID3V2Tag() const { return m_id3v2->Size() == 0 ? nullptr : m_id3v2; }
+    // The first audio frame header found by the last Create (never null; one
+    // object for this handler's lifetime, reloaded by each Create).
+    MPEGHeaderPtr MPEGHeader() const { return m_mpegHeader; }
+    // Length of the file measured by the last Create (0 before).
+    int32_t Size() const { return m_mpegHeader->FileSize(); }
+
     int16_t FileType() const { return m_fileType; }
     std::string FileTypeName() const;
 
@@ -63,6 +76,35 @@ public:
 
     // Reads the last 128 bytes of the open file into the held ID3v1 tag.
     EID3TagConstants ReadID3v1FromFile(const BinaryFile& file);
+
+    // --- Lyrics3 tag, file, folder and drive ---
+
+    // Whether the file carries a Lyrics3 tag; loads it on first use.
+    bool HasLyricsTag();
+    // The Lyrics3 tag (never null), loaded on first use. A malformed tag
+    // throws KorvelException (source "LyricsTag::Load"), and so does every
+    // later call until a load succeeds.
+    LyricsTagPtr LyricsTag();
+    // Loads the Lyrics3 tag when the file name differs from the one it was
+    // last loaded for; otherwise does nothing. A failure is thrown and leaves
+    // the remembered name unchanged, so that the next call tries again.
+    void EnsureLyricsLoaded();
+
+    // The folder of the file without drive and without the leading
+    // separator: "music/rock/" for /music/rock/a.mp3, "" for /a.mp3 and a.mp3.
+    std::string Path() const;
+    // The file system that holds the file and the file itself. Failures
+    // (a missing file, an unreadable mount table) are thrown.
+    DriveInfoPtr Drive() const;
+    FileInfoPtr File() const;
+    // The drive part of the file name: always "" here (paths have none).
+    std::string DriveName() const { return std::string(); }
+    // The folder of a path with its trailing separator ("" for a bare name).
+    static std::string FolderOfPath(const std::string& path);
+
+    // The XML description of the file: its drive, the file and all its tags.
+    // Failures (a malformed Lyrics3 tag, a missing file) are thrown.
+    std::string xml();
 
     // The error record itself (for the library's own classes).
     const cErrorPtr& ErrorObject() const { return m_error; }
@@ -82,6 +124,12 @@ private:
     int16_t m_fileType = 0;
     bool m_hasID3V2 = false;
     ID3V2Header m_id3v2Header;
+    ID3V2TagPtr m_id3v2 = std::make_shared<korvel::ID3V2Tag>();
+    MPEGHeaderPtr m_mpegHeader;
+
+    LyricsTagPtr m_lyrics = std::make_shared<korvel::LyricsTag>();
+    // The file name the Lyrics3 tag was last loaded for.
+    std::string m_lyricsFileName;
 };
 
 using FileHandlerPtr = std::shared_ptr<FileHandler>;

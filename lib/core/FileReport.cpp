@@ -1,5 +1,7 @@
 #include "core/FileReport.h"
 
+#include <iterator>
+
 #include "core/FileHandler.h"
 
 namespace korvel {
@@ -20,21 +22,106 @@ void AppendID3v1Rows(FileHandler& file, std::vector<AttributeRow>& rows) {
     rows.push_back({"ID3v1xTag.Year", tag->Year()});
 }
 
-void AppendID3v2Rows(FileHandler& /*file*/, std::vector<AttributeRow>& /*rows*/) {}
+void AppendID3v2Rows(FileHandler& file, std::vector<AttributeRow>& rows,
+                     std::vector<cError>* failures) {
+    if (!file.HasID3V2Tag()) return;
+    const ID3V2TagPtr tag = file.ID3V2Tag();
+    if (!tag) return;
+    const ID3V2VersionPtr version = tag->Version();
+    const std::string v = std::to_string(version->Major()) + "." +
+                          std::to_string(version->Minor()) + "." +
+                          std::to_string(version->Revision());
+    rows.push_back({"ID3v2:Version", v});
+    // A tag of a readable version whose reader does not load is reported.
+    auto reportFailure = [&]() {
+        if (failures && !tag->IsLoaded() && !tag->ErrorObject()->Description.empty()) {
+            failures->push_back(*tag->ErrorObject());
+        }
+    };
+    if (v == "2.2.0") {
+        if (const ID3V22TagPtr reader = tag->ID3V22Tag()) {
+            for (int32_t i = 1; i <= reader->FrameCount(); ++i) {
+                const ID3V22FramePtr frame = reader->GetFrameByIndex(i);
+                rows.push_back({"ID3v2:" + frame->ID(), frame->TextData()});
+            }
+        }
+        reportFailure();
+    } else if (v == "2.3.0") {
+        if (const ID3V23TagPtr reader = tag->ID3V23Tag()) {
+            for (int32_t i = 1; i <= reader->FrameCount(); ++i) {
+                const ID3V23FramePtr frame = reader->GetFrameByIndex(i);
+                if (!frame) continue;
+                rows.push_back({"ID3v2:" + frame->ID(), frame->TextData() + " (" +
+                                                            frame->Description() + ", " +
+                                                            frame->Language() + ")"});
+            }
+        }
+        reportFailure();
+    } else if (v == "2.4.0") {
+        if (const ID3V24TagPtr reader = tag->ID3V24Tag()) {
+            for (int32_t i = 1; i <= reader->FrameCount(); ++i) {
+                const ID3V24FramePtr frame = reader->GetFrameByIndex(i);
+                rows.push_back({"ID3v2:" + frame->ID(), frame->TextData()});
+            }
+        }
+        reportFailure();
+    } else {
+        rows.push_back({"ID3v2", "Unsupported Version " + v});
+    }
+}
 
-void AppendLyricsRows(FileHandler& /*file*/, std::vector<AttributeRow>& /*rows*/) {}
+void AppendLyricsRows(FileHandler& file, std::vector<AttributeRow>& rows,
+                      std::vector<cError>* failures) {
+    try {
+        if (!file.HasLyricsTag()) return;
+        const LyricsTagPtr tag = file.LyricsTag();
+        rows.push_back({"Lyrics:Version", std::to_string(static_cast<int32_t>(tag->Version()))});
+        for (int32_t i = 1; i <= tag->FieldCount(); ++i) {
+            const LyricsV200FieldPtr field = tag->getFieldByIndex(i);
+            rows.push_back({"Lyrics:" + field->ID(), field->TextData()});
+        }
+    } catch (...) {
+        if (failures) {
+            cError failure;
+            failure.CopyError();
+            failures->push_back(failure);
+        }
+    }
+}
 
 }  // namespace
 
-std::vector<AttributeRow> AttributeRows(FileHandler& file) {
+std::vector<AttributeRow> AttributeRows(FileHandler& file, std::vector<cError>* failures) {
     std::vector<AttributeRow> rows;
     AppendID3v1Rows(file, rows);
-    AppendID3v2Rows(file, rows);
-    AppendLyricsRows(file, rows);
+    AppendID3v2Rows(file, rows, failures);
+    AppendLyricsRows(file, rows, failures);
     return rows;
 }
 
-std::string MPEGInfoText(FileHandler& /*file*/) { return ""; }
+std::string MPEGInfoText(FileHandler& file) {
+    const MPEGHeaderPtr h = file.MPEGHeader();
+    auto yesNo = [](bool v) { return std::string(v ? "Yes" : "No"); };
+    const std::string lines[] = {
+        "File size: " + std::to_string(h->FileSize()) + " bytes",
+        "Audio size: " + std::to_string(h->AudioSize()) + " bytes",
+        "Lenght: " + std::to_string(h->Duration()) + " seconds (" + formatDuration(h->Duration()) +
+            ")",
+        h->Version() + " layer " + h->Layer(),
+        std::to_string(h->BitRate()) + " kbit/s" + (h->VBR() ? " (VBR)" : "") + ", " +
+            std::to_string(h->NumFrames()) + " frames",
+        std::to_string(h->Frequency()) + " Hz, " + h->Mode(),
+        "Frame size: " + std::to_string(h->FrameSize()) + " bytes",
+        "Private: " + yesNo(h->PrivateBit()),
+        "CRC: " + yesNo(h->CRC()),
+        "Copyrighted: " + yesNo(h->Copyright()),
+        "Original: " + yesNo(h->Original()),
+        "Emphasis: " + h->Emphasis(),
+    };
+    std::string text = lines[0];
+    for (size_t i = 1; i < std::size(lines); ++i) text += "\r\n" + lines[i];
+    return text;
+}
 
 std::string formatDuration(int32_t seconds) {
     const int32_t h = seconds / 3600;

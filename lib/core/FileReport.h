@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "errors/cError.h"
+
 namespace korvel {
 
 class FileHandler;
@@ -16,9 +18,12 @@ struct AttributeRow {
 
 // The attribute rows of a loaded file: ID3v1 fields, ID3v2 frames and Lyrics3
 // fields, in that order. Reading the rows may load the ID3v2 and Lyrics3
-// tags; a Lyrics3 tag that fails to load is left out (its failure is thrown
-// only by the lyrics members themselves).
-std::vector<AttributeRow> AttributeRows(FileHandler& file);
+// tags. A tag that fails to load (a malformed ID3v2 or Lyrics3 tag) does not end the
+// report: its rows are left out and, when failures is given, its failure is
+// appended there as an error record (number, source, description; Mode 2),
+// so that the caller can show it (korvel prints its Stream on stderr, the
+// desktop program shows it in a message box) and still show the other rows.
+std::vector<AttributeRow> AttributeRows(FileHandler& file, std::vector<cError>* failures = nullptr);
 
 // The twelve-line audio information text of a file (lines joined by CR LF).
 std::string MPEGInfoText(FileHandler& file);

@@ -114,4 +114,21 @@ void ID3V1Tag::setTag(const pugi::xml_node& node) {
     m_tagType = m_track == 0 ? ID3v1 : (m_track < 0 ? ID3Unknown : ID3V11);
 }
 
+std::string ID3V1Tag::xml(XmlElement* BaseNode) const {
+    XmlElement top = CreateXmlDocument("ID3V1Tag", "ID3V1Tag");
+    pugi::xml_node properties = top.Node.append_child("Properties");
+    CreatePropertyNode(properties, "Title", m_title);
+    CreatePropertyNode(properties, "Artist", m_artist);
+    CreatePropertyNode(properties, "Album", m_album);
+    CreatePropertyNode(properties, "Year", m_year);
+    const std::string genreID = std::to_string(m_genre);
+    const GenrePtr genre = m_genres->getGenreByID(genreID);
+    CreatePropertyNode(properties, "Genre",
+                       genre ? genre->Description() : "<Undefined (" + genreID + ")>", genreID);
+    CreatePropertyNode(properties, "Track", m_track == 0 ? "" : std::to_string(m_track));
+    CreatePropertyNode(properties, "Comment", m_comment);
+    if (BaseNode) *BaseNode = top;
+    return SerializeXml(top);
+}
+
 }  // namespace korvel

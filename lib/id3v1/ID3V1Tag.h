@@ -9,6 +9,7 @@
 
 #include "core/Types.h"
 #include "id3v1/Genres.h"
+#include "xml/XmlNodes.h"
 
 namespace korvel {
 
@@ -50,6 +51,11 @@ public:
     void setTagType(int32_t v) { m_tagType = static_cast<EID3TagConstants>(v); }
 
     const GenresPtr& GenreList() const { return m_genres; }
+
+    // The tag as an XML document ("ID3V1Tag" with its seven properties).
+    // When BaseNode is given it receives the top element, which keeps its
+    // document alive.
+    std::string xml(XmlElement* BaseNode = nullptr) const;
 
     // Fills the tag from an "ID3V1Tag" element as the XML export writes it.
     // Throws KorvelException (source "ID3V1Tag::Tag", "No valid ID3V1Tag-Node

@@ -1,0 +1,120 @@
+#include "id3v2/ID3V22Tag.h"
+
+#include "core/Ansi.h"
+#include "id3v2/FrameText.h"
+
+namespace korvel {
+
+namespace {
+
+constexpr int64_t kFrameHeaderSize = 6;
+constexpr uint8_t kTagUnsynchronised = 0x80;
+constexpr uint8_t kTagRejectedFlags = 0x0C;
+
+}  // namespace
+
+int64_t ID3V22Frame::TotalSize() const {
+    return static_cast<int64_t>(BytesToLong(m_sizeBytes, 0, 3)) + kFrameHeaderSize;
+}
+
+std::string ID3V22Frame::TextData() const {
+    // Only text frames in the two encodings of this version are decoded.
+    if (m_id.empty() || m_id[0] != 'T' || m_data.empty() || m_data[0] > 1) return "";
+    return frametext::TextData(m_id, m_data, false);
+}
+
+bool ID3V22Frame::ParseFrame(std::span<const uint8_t> record) {
+    if (record.size() < static_cast<size_t>(kFrameHeaderSize)) return false;
+    if (record[0] == 0) {
+        m_paddingReached = true;
+        return false;
+    }
+    const Bytes head(record.begin(), record.begin() + kFrameHeaderSize);
+    m_id = BytesToString(head, 0, 3);
+    m_sizeBytes.assign(head.begin() + 3, head.end());
+    const int32_t size = BytesToLong(m_sizeBytes, 0, 3);
+    if (size < 1) {
+        m_id = "   ";
+        return true;
+    }
+    if (static_cast<int64_t>(record.size()) < kFrameHeaderSize + size) return false;
+    m_data.assign(record.begin() + kFrameHeaderSize, record.begin() + kFrameHeaderSize + size);
+    return true;
+}
+
+std::string ID3V22Tag::GetText(const std::string& FrameID) const {
+    if (m_frameList.find(FrameID + ";") == std::string::npos) return "";
+    const ID3V22FramePtr frame = GetFrameByID(FrameID);
+    return frame ? frame->TextData() : "";
+}
+
+bool ID3V22Tag::removeTag() {
+    m_error->Set(1, "removeTag", "Removing is not supported.");
+    return false;
+}
+
+bool ID3V22Tag::canSave() {
+    m_error->Set(1, "canSave", "Saving is not supported.");
+    return false;
+}
+
+bool ID3V22Tag::saveTag() {
+    m_error->Set(1, "saveTag", "Saving is not supported.");
+    return false;
+}
+
+bool ID3V22Tag::LoadFromFile(const BinaryFile& file, int64_t fileLength, int32_t tagPosition,
+                             const ID3V2Header& header) {
+    m_header = header;
+    m_tagPosition = tagPosition;
+    m_fileLength = fileLength;
+    m_frames.Clear();
+    m_frameList.clear();
+    m_paddingSize = 0;
+    try {
+        const int64_t dataSize = SyncsafeToLong(header.SizeBytes());
+        if (header.Flags & kTagRejectedFlags) return false;
+        if (tagPosition + dataSize + 10 - 1 > fileLength) return false;
+        if (dataSize <= 0) return false;
+        Bytes data = file.ReadExact(tagPosition - 1 + 10, static_cast<size_t>(dataSize));
+        if (header.Flags & kTagUnsynchronised) {
+            Bytes plain;
+            if (!RemoveUnsynchronisation(data, plain)) return false;
+            data = std::move(plain);
+        }
+        if (ParseFrames(data)) return true;
+    } catch (...) {
+    }
+    m_frames.Clear();
+    m_frameList.clear();
+    return false;
+}
+
+bool ID3V22Tag::ParseFrames(const Bytes& data) {
+    const int64_t last = static_cast<int64_t>(data.size()) - 1;
+    int64_t pos = 0;
+    while (true) {
+        if (pos >= last) return true;
+        const int64_t frameSize =
+            static_cast<int64_t>(BytesToLong(data, static_cast<int32_t>(pos + 3), 3)) +
+            kFrameHeaderSize;
+        if (pos + frameSize > last + 1) return false;
+        auto frame = std::make_shared<ID3V22Frame>();
+        const std::span<const uint8_t> record(data.data() + pos, static_cast<size_t>(frameSize));
+        if (frame->ParseFrame(record)) {
+            pos += frame->TotalSize();
+            const std::string id = frame->ID();
+            if (!TrimBlanks(id).empty()) {
+                m_frames.Add(frame, id);
+                m_frameList += id + ";";
+            }
+        } else if (frame->IsPadding()) {
+            m_paddingSize = static_cast<int32_t>(last + 1 - pos);
+            return true;
+        } else {
+            return false;
+        }
+    }
+}
+
+}  // namespace korvel

@@ -1,0 +1,259 @@
+#include "id3v2/ID3V23Tag.h"
+
+#include "core/Ansi.h"
+#include "core/Numeric.h"
+#include "id3v2/FrameText.h"
+
+namespace korvel {
+
+namespace {
+
+constexpr int64_t kFrameHeaderSize = 10;
+
+constexpr uint8_t kCompressed = 0x80;
+constexpr uint8_t kEncrypted = 0x40;
+constexpr uint8_t kGrouped = 0x20;
+
+constexpr uint8_t kTagUnsynchronised = 0x80;
+constexpr uint8_t kTagExtendedHeader = 0x40;
+constexpr uint8_t kTagRejectedFlags = 0x0E;
+
+Bytes Slice(std::span<const uint8_t> bytes, size_t start, size_t count) {
+    return Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(start),
+                 bytes.begin() + static_cast<std::ptrdiff_t>(start + count));
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- frame
+
+std::string ID3V23Frame::ID() const { return m_id; }
+
+int64_t ID3V23Frame::TotalSize() const {
+    return static_cast<int64_t>(BytesToLong(m_sizeBytes, 0, 4)) + kFrameHeaderSize;
+}
+
+Bytes ID3V23Frame::removeHeader() const { return frametext::RemoveHeader(m_id, m_data); }
+
+PicturePtr ID3V23Frame::createPicture() const { return PictureFromBytes(removeHeader()); }
+
+Bytes ID3V23Frame::PictureRAW() const { return removeHeader(); }
+
+std::string ID3V23Frame::TextData() const {
+    return frametext::TextData(m_id, m_data, m_encrypted);
+}
+
+std::string ID3V23Frame::Description() const { return ""; }
+
+std::string ID3V23Frame::Language() const { return ""; }
+
+bool ID3V23Frame::ParseFrame(std::span<const uint8_t> record) {
+    if (record.size() < static_cast<size_t>(kFrameHeaderSize)) return false;
+    if (record[0] == 0) {
+        m_paddingReached = true;
+        return false;
+    }
+    const Bytes head = Slice(record, 0, kFrameHeaderSize);
+    m_id = BytesToString(head, 0, 4);
+    m_sizeBytes = Slice(record, 4, 4);
+    m_statusFlags = record[8];
+    m_formatFlags = record[9];
+    const int32_t size = BytesToLong(m_sizeBytes, 0, 4);
+    if (size < 0) return false;
+    if (size < 1) {
+        m_id = "    ";
+        return true;
+    }
+    // The record must hold exactly the frame the size field describes.
+    if (static_cast<int64_t>(record.size()) < kFrameHeaderSize + size) return false;
+
+    size_t hdr = kFrameHeaderSize;
+    if (m_formatFlags & kCompressed) {
+        if (hdr + 4 > record.size()) return false;
+        m_decompressedSize = Slice(record, hdr, 4);
+        hdr += 4;
+    }
+    if (m_formatFlags & kEncrypted) {
+        if (hdr + 1 > record.size()) return false;
+        m_encryptionMethod = record[hdr];
+        hdr += 1;
+    }
+    if (m_formatFlags & kGrouped) {
+        if (hdr + 1 > record.size()) return false;
+        m_groupIdentifier = record[hdr];
+        hdr += 1;
+    }
+    m_extraHeaderBytes = static_cast<int32_t>(hdr - kFrameHeaderSize);
+    if (size < m_extraHeaderBytes) return false;
+    m_data = Slice(record, hdr, static_cast<size_t>(size - m_extraHeaderBytes));
+
+    if (m_formatFlags & kEncrypted) {
+        m_encrypted = true;
+        return true;
+    }
+    if (m_formatFlags & kCompressed) return Decompress();
+    return true;
+}
+
+bool ID3V23Frame::Decompress() {
+    const int32_t n = BytesToLong(m_decompressedSize, 0, 4);
+    if (n <= 0 || n > frametext::kMaxInflatedFrame) return false;
+    Bytes inflated;
+    if (!frametext::InflateBounded(m_data.data(), m_data.size(), static_cast<size_t>(n),
+                                   inflated)) {
+        return false;
+    }
+    m_data = std::move(inflated);
+    return true;
+}
+
+// ---------------------------------------------------------------- tag
+
+ID3V23Tag::ID3V23Tag() = default;
+
+int32_t ID3V23Tag::FrameCount() const { return m_frames.Count(); }
+
+ID3V23FramePtr ID3V23Tag::GetFrameByID(const std::string& FrameID) const {
+    return m_frames.Item(FrameID);
+}
+
+ID3V23FramePtr ID3V23Tag::GetFrameByIndex(int32_t Index) const { return m_frames.Item(Index); }
+
+std::string ID3V23Tag::GetText(const std::string& FrameID) const {
+    if (m_frameList.find(FrameID + ";") == std::string::npos) return "";
+    const ID3V23FramePtr frame = GetFrameByID(FrameID);
+    return frame ? frame->TextData() : "";
+}
+
+std::string ID3V23Tag::Artist() const { return GetText("TPE1"); }
+void ID3V23Tag::setArtist(const std::string&) {}
+std::string ID3V23Tag::Album() const { return GetText("TALB"); }
+void ID3V23Tag::setAlbum(const std::string&) {}
+std::string ID3V23Tag::Title() const { return GetText("TIT2"); }
+void ID3V23Tag::setTitle(const std::string&) {}
+
+std::string ID3V23Tag::GenreID() const { return frametext::GenreIDText(GetText("TCON")); }
+
+std::string ID3V23Tag::Genre() const { return frametext::GenreText(GetText("TCON")); }
+void ID3V23Tag::setGenre(const std::string&) {}
+
+bool ID3V23Tag::splittedGenre(int16_t& GenreID, std::string& GenreDescription) {
+    const std::string text = GetText("TCON");
+    if (!text.empty() && text[0] == '(') {
+        GenreDescription = frametext::GenreText(text);
+        // The number in parentheses, when it is one.
+        if (const auto number = ParseNumber(frametext::GenreIDText(text))) {
+            if (const auto id = ToInt16(*number)) GenreID = *id;
+        }
+    }
+    return true;
+}
+
+std::string ID3V23Tag::Track() const { return GetText("TRCK"); }
+void ID3V23Tag::setTrack(const std::string&) {}
+std::string ID3V23Tag::Year() const { return GetText("TYER"); }
+void ID3V23Tag::setYear(const std::string&) {}
+
+bool ID3V23Tag::removeTag() {
+    m_error->Set(1, "Remove functionality", "Removing is not supported.");
+    return false;
+}
+
+bool ID3V23Tag::canSave() {
+    m_error->Set(1, "canSave", "Saving is not supported.");
+    return false;
+}
+
+bool ID3V23Tag::saveTag() {
+    m_error->Set(1, "saveTag", "Saving is not supported.");
+    return false;
+}
+
+PicturePtr ID3V23Tag::Picture() const {
+    const ID3V23FramePtr frame = GetFrameByID("APIC");
+    return frame ? frame->createPicture() : nullptr;
+}
+void ID3V23Tag::setPicture(const PicturePtr&) {}
+
+std::string ID3V23Tag::LyricsUnsynced() const { return GetText("USLT"); }
+void ID3V23Tag::setLyricsUnsynced(const std::string&) {}
+std::string ID3V23Tag::LyricsSynced() const { return GetText("SYLT"); }
+void ID3V23Tag::setLyricsSynced(const std::string&) {}
+std::string ID3V23Tag::UserURL() const { return GetText("WXXX"); }
+void ID3V23Tag::setUserURL(const std::string&) {}
+std::string ID3V23Tag::Comment() const { return GetText("COMM"); }
+void ID3V23Tag::setComment(const std::string&) {}
+std::string ID3V23Tag::Composer() const { return GetText("TCOM"); }
+void ID3V23Tag::setComposer(const std::string&) {}
+std::string ID3V23Tag::OriginalArtist() const { return GetText("TOPE"); }
+void ID3V23Tag::setOriginalArtist(const std::string&) {}
+std::string ID3V23Tag::Copyright() const { return GetText("TCOP"); }
+void ID3V23Tag::setCopyright(const std::string&) {}
+std::string ID3V23Tag::EncodedBy() const { return GetText("TENC"); }
+void ID3V23Tag::setEncodedBy(const std::string&) {}
+
+bool ID3V23Tag::LoadFromFile(const BinaryFile& file, int64_t fileLength, int32_t tagPosition,
+                             const ID3V2Header& header) {
+    m_header = header;
+    m_tagPosition = tagPosition;
+    m_fileLength = fileLength;
+    m_frames.Clear();
+    m_frameList.clear();
+    m_extendedHeaderSize.clear();
+    m_paddingSize = 0;
+    try {
+        const int64_t dataSize = SyncsafeToLong(header.SizeBytes());
+        const int64_t totalSize = dataSize + 10;
+        if (header.Flags & kTagRejectedFlags) return false;
+        if (tagPosition + totalSize - 1 > fileLength) return false;
+        if (dataSize <= 0) return false;
+        Bytes data = file.ReadExact(tagPosition - 1 + 10, static_cast<size_t>(dataSize));
+        if (header.Flags & kTagUnsynchronised) {
+            Bytes plain;
+            if (!RemoveUnsynchronisation(data, plain)) return false;
+            data = std::move(plain);
+        }
+        int64_t start = 0;
+        if (header.Flags & kTagExtendedHeader) {
+            if (data.size() < 4) return false;
+            const int32_t extendedSize = BytesToLong(data, 0, 4);
+            if (extendedSize < 1) return false;
+            m_extendedHeaderSize.assign(data.begin(), data.begin() + 4);
+            start = static_cast<int64_t>(extendedSize) + 4;
+        }
+        if (ParseFrames(data, start)) return true;
+    } catch (...) {
+    }
+    m_frames.Clear();
+    m_frameList.clear();
+    return false;
+}
+
+bool ID3V23Tag::ParseFrames(const Bytes& data, int64_t start) {
+    const int64_t last = static_cast<int64_t>(data.size()) - 1;
+    int64_t pos = start;
+    while (true) {
+        if (pos >= last) return true;
+        const int32_t sizeField = BytesToLong(data, static_cast<int32_t>(pos + 4), 4);
+        if (sizeField < 0) return false;
+        const int64_t frameSize = static_cast<int64_t>(sizeField) + kFrameHeaderSize;
+        if (pos + frameSize > last + 1) return false;
+        auto frame = std::make_shared<ID3V23Frame>();
+        const std::span<const uint8_t> record(data.data() + pos, static_cast<size_t>(frameSize));
+        if (frame->ParseFrame(record)) {
+            pos += frame->TotalSize();
+            const std::string id = frame->ID();
+            if (!TrimBlanks(id).empty()) {
+                m_frames.Add(frame, id);
+                m_frameList += id + ";";
+            }
+        } else if (frame->IsPadding()) {
+            m_paddingSize = static_cast<int32_t>(last + 1 - pos);
+            return true;
+        } else {
+            return false;
+        }
+    }
+}
+
+}  // namespace korvel

@@ -1,0 +1,125 @@
+#pragma once
+// The version-independent view of the ID3v2 tag of one MP3 file. The file
+// object initialises it with the tag header; the reader of the tag's version
+// (2.2, 2.3 or 2.4) is loaded on the first content access. Only version 2.3
+// tags can be changed and saved.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "core/Picture.h"
+#include "errors/TagError.h"
+#include "errors/cError.h"
+#include "id3v2/ID3V22Tag.h"
+#include "id3v2/ID3V23Tag.h"
+#include "id3v2/ID3V24Tag.h"
+#include "id3v2/ID3V2Helpers.h"
+#include "xml/XmlNodes.h"
+
+namespace korvel {
+
+class ID3V2Tag {
+public:
+    ID3V2Tag();
+
+    ID3V2VersionPtr Version() const { return m_version; }
+    // Tag length including the 10-byte header (without a footer); 0 until Init.
+    int32_t Size() const { return m_size; }
+
+    // The reader of the tag's version (loading it first); null for the other
+    // versions and when the tag cannot be loaded.
+    ID3V22TagPtr ID3V22Tag();
+    ID3V23TagPtr ID3V23Tag();
+    ID3V24TagPtr ID3V24Tag();
+
+    // Content properties. Reads load the reader first and give "" (or null)
+    // when that fails; writes reach only a version 2.3 tag.
+    std::string Artist();
+    void setArtist(const std::string& value);
+    std::string Album();
+    void setAlbum(const std::string& value);
+    std::string Title();
+    void setTitle(const std::string& value);
+    std::string Genre();
+    void setGenre(const std::string& value);
+    std::string Track();
+    void setTrack(const std::string& value);
+    // "" for version 2.4 tags.
+    std::string Year();
+    void setYear(const std::string& value);
+
+    TagErrorPtr LastError() const { return TagError::ViewOf(m_error); }
+
+    // The tag as an XML document (version, size, one property per frame);
+    // BaseNode, when given, receives the top element "ID3V2Tag".
+    std::string xml(XmlElement* BaseNode = nullptr);
+
+    // True when the tag can be saved (version 2.3 with id3lib available);
+    // otherwise LastError tells why.
+    bool canSave();
+
+    PicturePtr Picture();
+    void setPicture(const PicturePtr& value);
+
+    std::string LyricsUnsynced();
+    void setLyricsUnsynced(const std::string& value);
+    std::string LyricsSynced();
+    void setLyricsSynced(const std::string& value);
+    std::string UserURL();
+    void setUserURL(const std::string& value);
+    std::string Composer();
+    void setComposer(const std::string& value);
+    std::string OriginalArtist();
+    void setOriginalArtist(const std::string& value);
+    std::string Copyright();
+    void setCopyright(const std::string& value);
+    std::string Comment();
+    void setComment(const std::string& value);
+    std::string EncodedBy();
+    void setEncodedBy(const std::string& value);
+
+    // Writes a version 2.3 tag back to the file.
+    bool saveTag();
+    // Accepted for compatibility; changes nothing.
+    void SavingOptions(int32_t Options, int32_t SynchronizationOptions = 0);
+    // Version 2.3: the genre split into number and name; other versions give
+    // false and leave the outputs untouched.
+    bool splittedGenre(int16_t& GenreID, std::string& GenreDescription);
+
+    // Library-internal.
+    // Binds the object to a file whose first 10 bytes are a valid ID3v2
+    // header; nothing is read yet.
+    void Init(const std::string& fileName, const ID3V2Header& header);
+    // Loads the reader of the tag's version; records "Unable to load this
+    // tag." when that fails.
+    bool loadTag();
+    bool IsLoaded() const { return m_loaded; }
+    const ID3V2Header& Header() const { return m_header; }
+    const cErrorPtr& ErrorObject() const { return m_error; }
+
+private:
+    bool EnsureLoaded() { return m_loaded || loadTag(); }
+    // The version byte of the header (0 without one).
+    int VersionByte() const { return m_headerPresent ? m_header.MajorVersion : 0; }
+    // The version 2.3 reader for a write, loading it first; null otherwise.
+    ID3V23TagPtr WritableTag();
+    // Loads first, then reads with the function for the tag's version.
+    template <typename T, typename F2, typename F3, typename F4>
+    T Route(T empty, F2 read22, F3 read23, F4 read24);
+
+    ID3V2VersionPtr m_version = std::make_shared<ID3V2Version>();
+    int32_t m_size = 0;
+    std::string m_fileName;
+    int32_t m_tagPosition = 0;
+    bool m_headerPresent = false;
+    bool m_loaded = false;
+    ID3V22TagPtr m_v22;
+    ID3V23TagPtr m_v23;
+    ID3V24TagPtr m_v24;
+    ID3V2Header m_header;
+    cErrorPtr m_error = std::make_shared<cError>();
+};
+
+using ID3V2TagPtr = std::shared_ptr<ID3V2Tag>;
+
+}  // namespace korvel

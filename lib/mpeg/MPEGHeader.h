@@ -1,0 +1,135 @@
+#pragma once
+// The first MPEG audio frame header of a file, and the "Xing" VBR header the
+// first frame may carry: version, layer, channel mode, bit rate, sampling
+// frequency, duration, frame size and frame count, as numbers and as texts.
+// The file handler owns one and reloads it on every Create.
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "core/BinaryFile.h"
+#include "errors/cError.h"
+#include "xml/XmlNodes.h"
+
+namespace korvel {
+
+// True when the 32-bit big-endian value is a frame header this library
+// accepts: 11 sync bits, no reserved version, layer, sampling-rate index or
+// emphasis, no free-format or "bad" bit-rate index, and no MPEG 1 Layer II
+// bit-rate/channel-mode pair that the MPEG audio standard forbids.
+bool IsValidFrameHeader(int32_t value);
+
+class MPEGHeader {
+public:
+    // Number of candidate offsets tried behind the start offset (inclusive).
+    static constexpr int32_t kSearchOffsets = 15001;
+
+    MPEGHeader();
+
+    std::string Version() const;
+    int32_t VersionID() const { return m_versionId; }
+    std::string Layer() const;
+    int32_t LayerID() const { return m_layerId; }
+    std::string Mode() const;
+    int32_t ModeID() const { return m_channelMode; }
+    // The bit rate in kbit/s rounded down; -1 for a Xing header without a
+    // usable frame count.
+    int32_t BitRate() const;
+    int32_t Frequency() const;
+    // Seconds; -1 when unknown.
+    int32_t Duration() const { return m_duration; }
+    // True when a CRC follows the header (protection bit clear).
+    bool CRC() const { return m_protectionBit == 0; }
+    bool Copyright() const { return m_copyrightBit != 0; }
+    bool Original() const { return m_originalBit != 0; }
+    bool VBR() const { return m_vbr; }
+    int32_t AudioSize() const { return m_audioSize; }
+    int32_t FrameSize() const { return m_frameSize; }
+    std::string Emphasis() const { return m_emphasisText; }
+    int16_t EmphasisID() const { return static_cast<int16_t>(m_emphasisId); }
+    int32_t FileSize() const { return m_fileSize; }
+    bool PaddingBit() const { return m_paddingBit != 0; }
+    bool PrivateBit() const { return m_privateBit != 0; }
+    bool ProtectionBit() const { return m_protectionBit != 0; }
+    // The Xing frame count when there is one, otherwise audio size divided by
+    // frame size (0 when the frame size is 0).
+    int32_t NumFrames() const;
+
+    // Offset of the accepted header in the file.
+    int32_t HeaderOffset() const { return m_headerOffset; }
+    // Frame count of the Xing header (0 without one).
+    int32_t XingFrameCount() const { return m_xingFrames; }
+
+    // The header as an XML document ("MPEGHeader" with its 18 properties).
+    // When BaseNode is given it receives the top element.
+    std::string xml(XmlElement* BaseNode = nullptr) const;
+
+    // The error record, read by the file handler when LoadHeaderEx fails.
+    const cErrorPtr& ErrorObject() const { return m_error; }
+
+    // Looks for the first accepted frame header at start, start + 1, ...,
+    // start + 15000 (while 6 bytes remain from the candidate), decodes it and
+    // the Xing header behind it. The file size is stored in any case. False
+    // when no header is found (the other fields keep their values, the error
+    // record is untouched) or when reading or calculating fails (the failure
+    // is copied into the error record).
+    bool LoadHeaderEx(const BinaryFile& file, int64_t start);
+
+    // Bit rate, duration and frame size from the decoded fields. Throws when
+    // a result does not fit its type.
+    void CalculateValues();
+
+    // bitRate / frequency * 144 * 1000 truncated, plus 1 with padding. The
+    // Layer III formula serves every layer; the figure is shown, not used to
+    // walk frames.
+    static int32_t CalcFrameSize(int32_t bitRate, int32_t frequency, bool padding);
+
+    // "None", "50/15ms", "Unknown", "CCITT j.17" for 0 to 3, else "".
+    static std::string EmphasisText(int32_t id);
+
+    // Table bit rate in kbit/s for (version id AND 1, layer id, index); 0 for
+    // indices 0 and 15 and for reserved layers.
+    int32_t TableBitRate(int32_t versionId, int32_t layerId, int32_t index) const;
+    // Table frequency in Hz; 0 for the reserved version and index 3.
+    int32_t TableFrequency(int32_t versionId, int32_t samplingIndex) const;
+
+private:
+    void InitTables();
+    // Fills the header fields from an accepted header value.
+    void Decode(int32_t value);
+
+    std::array<std::string, 4> m_versionTexts;
+    std::array<std::string, 4> m_layerTexts;
+    std::array<std::string, 4> m_modeTexts;
+    std::array<std::array<int32_t, 3>, 4> m_frequencies{};
+    // [version id AND 1][layer id][bit-rate index]
+    std::array<std::array<std::array<int32_t, 16>, 4>, 2> m_bitRates{};
+
+    uint8_t m_versionId = 0;
+    uint8_t m_layerId = 0;
+    uint8_t m_protectionBit = 0;
+    uint8_t m_bitRateIndex = 0;
+    uint8_t m_samplingIndex = 0;
+    uint8_t m_paddingBit = 0;
+    uint8_t m_privateBit = 0;
+    uint8_t m_channelMode = 0;
+    uint8_t m_copyrightBit = 0;
+    uint8_t m_originalBit = 0;
+    int32_t m_emphasisId = 0;
+    std::string m_emphasisText;
+    int32_t m_headerOffset = 0;
+    int32_t m_fileSize = 0;
+    int32_t m_audioSize = 0;
+    int32_t m_xingFrames = 0;
+    bool m_vbr = false;
+    double m_bitRate = 0;
+    int32_t m_duration = 0;
+    int16_t m_frameSize = 0;
+
+    cErrorPtr m_error = std::make_shared<cError>();
+};
+
+using MPEGHeaderPtr = std::shared_ptr<MPEGHeader>;
+
+}  // namespace korvel

@@ -1,0 +1,181 @@
+#include "support/Mp3Builder.h"
+
+#include <algorithm>
+#include <array>
+
+namespace korvel::test {
+
+namespace {
+
+// Bit rates in kbit/s by [MPEG 1 ? 1 : 0][layer id][index].
+constexpr int kBitRates[2][4][16] = {
+    {{},
+     {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0},
+     {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0},
+     {0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256, 0}},
+    {{},
+     {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0},
+     {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384, 0},
+     {0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448, 0}},
+};
+
+constexpr int kFrequencies[4][3] = {
+    {11025, 12000, 8000}, {0, 0, 0}, {22050, 24000, 16000}, {44100, 48000, 32000}};
+
+int EffectiveBitRateIndex(const Mp3Spec& s) {
+    return s.BitRateIndex >= 0 ? s.BitRateIndex : BitRateIndexOf(s.VersionId, s.LayerId, s.BitRate);
+}
+
+int EffectiveSamplingIndex(const Mp3Spec& s) {
+    return s.SamplingIndex >= 0 ? s.SamplingIndex : SamplingIndexOf(s.VersionId, s.Frequency);
+}
+
+void PutBigEndian(Bytes& out, size_t at, uint32_t v) {
+    out[at] = static_cast<uint8_t>(v >> 24);
+    out[at + 1] = static_cast<uint8_t>(v >> 16);
+    out[at + 2] = static_cast<uint8_t>(v >> 8);
+    out[at + 3] = static_cast<uint8_t>(v);
+}
+
+void PutText(Bytes& out, size_t at, const std::string& text, size_t width) {
+    for (size_t i = 0; i < width && i < text.size(); ++i)
+        out[at + i] = static_cast<uint8_t>(text[i]);
+}
+
+}  // namespace
+
+int BitRateIndexOf(int versionId, int layerId, int kbps) {
+    if (layerId < 1 || layerId > 3) return -1;
+    const int row = versionId == 3 ? 1 : 0;
+    for (int i = 1; i < 15; ++i) {
+        if (kBitRates[row][layerId][i] == kbps) return i;
+    }
+    return -1;
+}
+
+int SamplingIndexOf(int versionId, int frequency) {
+    if (versionId < 0 || versionId > 3) return -1;
+    for (int i = 0; i < 3; ++i) {
+        if (kFrequencies[versionId][i] == frequency && frequency != 0) return i;
+    }
+    return -1;
+}
+
+uint32_t HeaderValue(const Mp3Spec& s) {
+    const int index = EffectiveBitRateIndex(s);
+    const int sampling = EffectiveSamplingIndex(s);
+    uint32_t v = 0x7FFu << 21;
+    v |= static_cast<uint32_t>(s.VersionId & 3) << 19;
+    v |= static_cast<uint32_t>(s.LayerId & 3) << 17;
+    v |= static_cast<uint32_t>(s.Crc ? 0 : 1) << 16;
+    v |= static_cast<uint32_t>(index < 0 ? 0 : index & 15) << 12;
+    v |= static_cast<uint32_t>(sampling < 0 ? 3 : sampling & 3) << 10;
+    v |= static_cast<uint32_t>(s.Padding ? 1 : 0) << 9;
+    v |= static_cast<uint32_t>(s.Private ? 1 : 0) << 8;
+    v |= static_cast<uint32_t>(s.ChannelMode & 3) << 6;
+    v |= static_cast<uint32_t>(s.Copyright ? 1 : 0) << 3;
+    v |= static_cast<uint32_t>(s.Original ? 1 : 0) << 2;
+    v |= static_cast<uint32_t>(s.Emphasis & 3);
+    return v;
+}
+
+Bytes HeaderBytes(const Mp3Spec& spec) {
+    Bytes out(4);
+    PutBigEndian(out, 0, HeaderValue(spec));
+    return out;
+}
+
+size_t FrameLength(const Mp3Spec& s) {
+    const int index = EffectiveBitRateIndex(s);
+    const int sampling = EffectiveSamplingIndex(s);
+    if (index < 1 || index > 14 || sampling < 0 || sampling > 2 || s.LayerId < 1 || s.LayerId > 3 ||
+        s.VersionId == 1) {
+        return 417;
+    }
+    const long kbps = kBitRates[s.VersionId == 3 ? 1 : 0][s.LayerId][index];
+    const long hz = kFrequencies[s.VersionId][sampling];
+    const long pad = s.Padding ? 1 : 0;
+    if (s.LayerId == 3) return static_cast<size_t>((12 * kbps * 1000 / hz + pad) * 4);
+    const long perKbit = (s.LayerId == 1 && s.VersionId != 3) ? 72 : 144;
+    return static_cast<size_t>(perKbit * kbps * 1000 / hz + pad);
+}
+
+size_t XingOffset(const Mp3Spec& s) {
+    const bool mono = s.ChannelMode == 3;
+    if (s.VersionId == 3) return mono ? 21 : 36;
+    return mono ? 13 : 21;
+}
+
+size_t FirstFrameOffset(const Mp3Spec& spec) { return spec.ID3v2.size() + spec.Junk.size(); }
+
+Bytes BuildFrames(const Mp3Spec& spec) {
+    const size_t length = FrameLength(spec);
+    const Bytes header = HeaderBytes(spec);
+    Bytes out;
+    for (int f = 0; f < spec.Frames; ++f) {
+        Bytes frame(length, 0);
+        std::copy(header.begin(), header.end(), frame.begin());
+        if (f == 0 && spec.Xing) {
+            const XingSpec& x = *spec.Xing;
+            const size_t at = XingOffset(spec);
+            frame.resize(std::max(frame.size(), at + 16), 0);
+            PutText(frame, at, x.Id, 4);
+            PutBigEndian(frame, at + 4, x.Flags);
+            size_t next = at + 8;
+            if (x.Flags & 1) {
+                PutBigEndian(frame, next, x.Frames);
+                next += 4;
+            }
+            if (x.Flags & 2) PutBigEndian(frame, next, x.Bytes);
+        }
+        out.insert(out.end(), frame.begin(), frame.end());
+    }
+    return out;
+}
+
+Bytes BuildMp3(const Mp3Spec& spec) {
+    Bytes out = spec.ID3v2;
+    out.insert(out.end(), spec.Junk.begin(), spec.Junk.end());
+    const Bytes frames = BuildFrames(spec);
+    out.insert(out.end(), frames.begin(), frames.end());
+    out.insert(out.end(), spec.ID3v1.begin(), spec.ID3v1.end());
+    return out;
+}
+
+Bytes ID3v2Tag(const Bytes& body, uint8_t majorVersion, uint8_t flags) {
+    const size_t n = body.size();
+    Bytes out = {'I',
+                 'D',
+                 '3',
+                 majorVersion,
+                 0,
+                 flags,
+                 static_cast<uint8_t>((n >> 21) & 0x7F),
+                 static_cast<uint8_t>((n >> 14) & 0x7F),
+                 static_cast<uint8_t>((n >> 7) & 0x7F),
+                 static_cast<uint8_t>(n & 0x7F)};
+    out.insert(out.end(), body.begin(), body.end());
+    return out;
+}
+
+Bytes ID3v1Record(const std::string& title, const std::string& artist, const std::string& album,
+                  const std::string& year, const std::string& comment, uint8_t track,
+                  uint8_t genre) {
+    Bytes out(128, 0);
+    PutText(out, 0, "TAG", 3);
+    PutText(out, 3, title, 30);
+    PutText(out, 33, artist, 30);
+    PutText(out, 63, album, 30);
+    PutText(out, 93, year, 4);
+    if (track > 0) {
+        PutText(out, 97, comment, 28);
+        out[125] = 0;
+        out[126] = track;
+    } else {
+        PutText(out, 97, comment, 30);
+    }
+    out[127] = genre;
+    return out;
+}
+
+}  // namespace korvel::test

@@ -1,0 +1,100 @@
+#pragma once
+// Builds small MP3 files for tests: frames of silence with a chosen header,
+// an optional Xing (or "Info") header in the first frame, optional junk in
+// front of the first frame, optional ID3v2 tag bytes at the start and an
+// optional ID3v1 record at the end.
+//
+//     test::Mp3Spec spec;                 // MPEG 1 Layer III, 128 kbit/s, 44100 Hz
+//     spec.BitRate = 320;
+//     spec.ChannelMode = 3;               // single channel
+//     spec.Xing = test::XingSpec{"Xing", 3, 1000, 417000};
+//     spec.ID3v2 = test::ID3v2Tag(Bytes(100, 0));   // 110-byte tag of padding
+//     spec.ID3v1 = test::ID3v1Record("Title");
+//     test::WriteFile(path, test::BuildMp3(spec));
+//     // first frame header at test::FirstFrameOffset(spec)
+//
+// Nothing here checks that a combination is legal: a spec with a reserved
+// version or a bit rate outside the table is built as asked (BitRateIndex and
+// SamplingIndex set the raw header fields directly).
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "core/Types.h"
+
+namespace korvel::test {
+
+// The VBR header of the first frame: Id, big-endian flags, then the frame
+// count when flags bit 0 is set and the byte count when bit 1 is set, each
+// present only with its flag (as encoders write them).
+struct XingSpec {
+    std::string Id = "Xing";  // lame writes "Info" into CBR files
+    uint32_t Flags = 3;
+    uint32_t Frames = 0;
+    uint32_t Bytes = 0;
+};
+
+struct Mp3Spec {
+    // Header fields. Version ids: 3 MPEG 1, 2 MPEG 2, 0 MPEG 2.5, 1 reserved.
+    // Layer ids: 1 Layer III, 2 Layer II, 3 Layer I, 0 reserved.
+    int VersionId = 3;
+    int LayerId = 1;
+    int BitRate = 128;       // kbit/s, looked up in the table of version and layer
+    int BitRateIndex = -1;   // raw index 0..15; overrides BitRate when >= 0
+    int Frequency = 44100;   // Hz, looked up in the table of the version
+    int SamplingIndex = -1;  // raw index 0..3; overrides Frequency when >= 0
+    int ChannelMode = 1;     // 0 stereo, 1 joint stereo, 2 dual channel, 3 single channel
+    bool Padding = false;
+    bool Crc = false;  // protection bit clear; two zero CRC bytes follow the header
+    bool Private = false;
+    bool Copyright = false;
+    bool Original = false;
+    int Emphasis = 0;
+
+    int Frames = 10;               // how many frames of silence
+    std::optional<XingSpec> Xing;  // written into the first frame at XingOffset
+    Bytes Junk;                    // between the ID3v2 bytes and the first frame
+    Bytes ID3v2;                   // at the very start (see ID3v2Tag)
+    Bytes ID3v1;                   // at the very end (see ID3v1Record)
+};
+
+// Table bit-rate index of a bit rate (kbit/s) for a version and layer; -1
+// when the table has no such entry.
+int BitRateIndexOf(int versionId, int layerId, int kbps);
+// Sampling-rate index of a frequency for a version; -1 when not in the table.
+int SamplingIndexOf(int versionId, int frequency);
+
+// The header as a big-endian 32-bit value, and as its 4 bytes.
+uint32_t HeaderValue(const Mp3Spec& spec);
+Bytes HeaderBytes(const Mp3Spec& spec);
+
+// Length in bytes of one frame as the MPEG audio standard defines it
+// (samples per frame / 8 * bit rate / frequency, in 4-byte slots for
+// Layer I, plus padding). Free-format and unknown rates give 417.
+size_t FrameLength(const Mp3Spec& spec);
+
+// Distance from a frame's first byte to its Xing header: 36 for MPEG 1 with
+// two channels, 21 for MPEG 1 single channel and MPEG 2/2.5 with two
+// channels, 13 for MPEG 2/2.5 single channel (the CRC does not move it).
+size_t XingOffset(const Mp3Spec& spec);
+
+// Offset of the first frame header in BuildMp3's output.
+size_t FirstFrameOffset(const Mp3Spec& spec);
+
+// Only the frames (the first one carries the Xing header when asked for; it
+// is lengthened when too short to hold it).
+Bytes BuildFrames(const Mp3Spec& spec);
+// ID3v2 bytes, junk, frames and ID3v1 bytes, in that order.
+Bytes BuildMp3(const Mp3Spec& spec);
+
+// An ID3v2 tag: "ID3", version, revision 0, flags, the syncsafe size of the
+// body, then the body (frames and/or padding) as given.
+Bytes ID3v2Tag(const Bytes& body, uint8_t majorVersion = 3, uint8_t flags = 0);
+
+// A 128-byte ID3v1 record ("TAG", title, artist, album, year, comment,
+// genre); a track above 0 makes it ID3v1.1 (28-byte comment, zero, track).
+Bytes ID3v1Record(const std::string& title, const std::string& artist = "",
+                  const std::string& album = "", const std::string& year = "",
+                  const std::string& comment = "", uint8_t track = 0, uint8_t genre = 255);
+
+}  // namespace korvel::test

@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include "core/FileHandler.h"
+#include "core/FileReport.h"
+#include "support/Mp3Builder.h"
+#include "support/TestSupport.h"
+
+using namespace korvel;
+using test::B;
+using test::Concat;
+using test::Mp3Spec;
+
+TEST(FileHandlerAudio, SearchStartsOnTheLastByteOfAnID3v2Tag) {
+    test::TempDir dir;
+    const std::string path = dir.File("a.mp3");
+    // A tag whose body holds a frame header of its own and ends with the
+    // first byte of the real one: only the header on the tag's last byte
+    // is behind the search start.
+    Bytes body(300, 0);
+    const Bytes decoy = B("\xFF\xFA\x90\x64", 4);
+    std::copy(decoy.begin(), decoy.end(), body.begin() + 20);
+    body.back() = 0xFF;
+    Mp3Spec spec;
+    spec.ID3v2 = test::ID3v2Tag(body);
+    const Bytes frames = test::BuildFrames(spec);
+    test::WriteFile(path, Concat({spec.ID3v2, Bytes(frames.begin() + 1, frames.end())}));
+
+    FileHandler file;
+    EXPECT_EQ(file.Size(), 0);
+    const MPEGHeaderPtr header = file.MPEGHeader();
+    ASSERT_NE(header, nullptr);
+    ASSERT_TRUE(file.Create(path));
+    EXPECT_TRUE(file.HasID3V2Tag());
+    EXPECT_EQ(file.MPEGHeader(), header);  // reloaded in place
+    EXPECT_EQ(header->HeaderOffset(), 310 - 1);
+    EXPECT_FALSE(header->CRC());
+    EXPECT_EQ(file.Size(), static_cast<int32_t>(310 - 1 + frames.size()));
+
+    // An "ID3" header with a size byte of 0x80 is no tag: the search starts
+    // at 0 and finds the header inside the would-be tag.
+    Bytes bad = test::ReadFile(path);
+    bad[6] = 0x80;
+    test::WriteFile(path, bad);
+    ASSERT_TRUE(file.Create(path));
+    EXPECT_FALSE(file.HasID3V2Tag());
+    EXPECT_EQ(header->HeaderOffset(), 30);
+    EXPECT_TRUE(header->CRC());
+}
+
+TEST(FileHandlerAudio, FailedSearchSetsTheLoadHeaderExRecord) {
+    test::TempDir dir;
+    FileHandler file;
+    // With an ID3v1 tag the record of the failed search survives Create.
+    test::WriteFile(dir.File("a.mp3"), Concat({Bytes(1000, 0x11), test::ID3v1Record("T")}));
+    ASSERT_TRUE(file.Create(dir.File("a.mp3")));
+    EXPECT_EQ(file.FileType(), 1);
+    EXPECT_TRUE(file.HasID3V1Tag());
+    EXPECT_EQ(file.LastError()->Mode(), 2);
+    EXPECT_EQ(file.LastError()->Number(), 0);
+    EXPECT_EQ(file.LastError()->Source(), "LoadHeaderEx");
+    EXPECT_EQ(file.LastError()->Description(), "0, , ");
+    EXPECT_EQ(file.Size(), 1128);
+
+    // Without one, the ID3v1 step writes its own record over it.
+    test::WriteFile(dir.File("b.mp3"), Bytes(1000, 0x11));
+    ASSERT_TRUE(file.Create(dir.File("b.mp3")));
+    EXPECT_EQ(file.LastError()->Stream(), "0, Read Tag, The file contains no tag.");
+
+    // A failure inside the header carries the header's own record.
+    Mp3Spec spec;
+    spec.Xing = test::XingSpec{"Xing", 3, 1, 1000000};
+    spec.ID3v1 = test::ID3v1Record("T");
+    test::WriteFile(dir.File("c.mp3"), test::BuildMp3(spec));
+    ASSERT_TRUE(file.Create(dir.File("c.mp3")));
+    EXPECT_EQ(file.LastError()->Stream(),
+              "0, LoadHeaderEx, -2147221504, CalculateValues, Overflow");
+}
+
+TEST(FileReport, MPEGInfoTextAndDuration) {
+    test::TempDir dir;
+    Mp3Spec spec;
+    spec.Frames = 100;
+    spec.Private = true;
+    spec.Crc = true;
+    spec.ID3v1 = test::ID3v1Record("T");
+    const std::string path = dir.File("a.mp3");
+    test::WriteFile(path, test::BuildMp3(spec));
+    FileHandler file;
+    ASSERT_TRUE(file.Create(path));
+    EXPECT_EQ(MPEGInfoText(file),
+              "File size: 41828 bytes\r\n"
+              "Audio size: 41826 bytes\r\n"
+              "Lenght: 2 seconds (0:00:02)\r\n"
+              "MPEG 1.0 layer 3\r\n"
+              "128 kbit/s, 100 frames\r\n"
+              "44100 Hz, Joint Stereo\r\n"
+              "Frame size: 417 bytes\r\n"
+              "Private: Yes\r\n"
+              "CRC: Yes\r\n"
+              "Copyrighted: No\r\n"
+              "Original: No\r\n"
+              "Emphasis: None");
+
+    spec.Xing = test::XingSpec{"Xing", 3, 250000, 250000 * 400};
+    spec.Copyright = spec.Original = true;
+    spec.Emphasis = 1;
+    test::WriteFile(path, test::BuildMp3(spec));
+    ASSERT_TRUE(file.Create(path));
+    const std::string text = MPEGInfoText(file);
+    EXPECT_NE(text.find("Audio size: 100000000 bytes\r\nLenght: 6530 seconds (1:48:50)\r\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("\r\n122 kbit/s (VBR), 250000 frames\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Copyrighted: Yes\r\nOriginal: Yes\r\nEmphasis: 50/15ms"),
+              std::string::npos);
+
+    EXPECT_EQ(formatDuration(245), "0:04:05");
+    EXPECT_EQ(formatDuration(3725), "1:02:05");
+    EXPECT_EQ(formatDuration(0), "0:00:00");
+    EXPECT_EQ(formatDuration(3600), "1:00:00");
+    EXPECT_EQ(formatDuration(360000), "100:00:00");
+}
