@@ -7,6 +7,8 @@ void RegisterControlTypes() {
         qRegisterMetaType<korvel::ID3V1TagPtr>("korvel::ID3V1TagPtr");
         qRegisterMetaType<korvel::FileHandlerPtr>("korvel::FileHandlerPtr");
         qRegisterMetaType<korvel::LyricsTagPtr>("korvel::LyricsTagPtr");
+        qRegisterMetaType<korvel::ID3V2TagPtr>("korvel::ID3V2TagPtr");
+        qRegisterMetaType<korvel::ID3V230Ptr>("korvel::ID3V230Ptr");
         return true;
     }();
     (void)registered;

@@ -8,6 +8,8 @@
 
 #include "core/FileHandler.h"
 #include "id3v1/ID3V1Tag.h"
+#include "id3v2/ID3V2Tag.h"
+#include "id3v230/ID3V230.h"
 #include "lyrics3/LyricsTag.h"
 
 namespace korvel::controls {
@@ -47,3 +49,5 @@ QString LibraryCopyright();
 Q_DECLARE_METATYPE(korvel::ID3V1TagPtr)
 Q_DECLARE_METATYPE(korvel::FileHandlerPtr)
 Q_DECLARE_METATYPE(korvel::LyricsTagPtr)
+Q_DECLARE_METATYPE(korvel::ID3V2TagPtr)
+Q_DECLARE_METATYPE(korvel::ID3V230Ptr)

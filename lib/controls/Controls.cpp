@@ -5,6 +5,7 @@
 
 #include "controls/Dravena.h"
 #include "controls/ID3v1.h"
+#include "controls/ID3v2.h"
 #include "controls/Lyrics.h"
 
 namespace korvel::controls {
@@ -16,6 +17,7 @@ using Factory = std::function<QWidget*(QWidget*)>;
 const std::vector<std::pair<QString, Factory>>& Registry() {
     static const std::vector<std::pair<QString, Factory>> registry = {
         {QStringLiteral("KORVEL.ID3v1"), [](QWidget* parent) { return new ID3v1(parent); }},
+        {QStringLiteral("KORVEL.ID3v2"), [](QWidget* parent) { return new ID3v2(parent); }},
         {QStringLiteral("KORVEL.Lyrics"), [](QWidget* parent) { return new Lyrics(parent); }},
         {QStringLiteral("KORVEL.Dravena"), [](QWidget* parent) { return new Dravena(parent); }},
     };

@@ -1,6 +1,6 @@
 #pragma once
 // Creation of the library's controls by name, for hosts that place them as
-// "KORVEL.<control>" (KORVEL.ID3v1, KORVEL.Lyrics, KORVEL.Dravena).
+// "KORVEL.<control>" (KORVEL.ID3v1, KORVEL.ID3v2, KORVEL.Lyrics, KORVEL.Dravena).
 #include <QString>
 #include <QStringList>
 #include <QWidget>

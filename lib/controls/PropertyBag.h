@@ -61,7 +61,7 @@ public:
     virtual ~PersistentControl() = default;
 
     virtual void ReadProperties(const PropertyBag& bag) = 0;
-    virtual void WriteProperties(PropertyBag& bag) = 0;
+    virtual void WriteProperties(PropertyBag& bag) const = 0;
 
     // Names of the properties changed since the last read or write.
     bool PropertiesChanged() const { return !m_changed.isEmpty(); }
@@ -71,10 +71,12 @@ protected:
     // A control calls this when it changes a persisted value.
     void PropertyChanged(const QString& name) { m_changed.insert(name); }
     // Read and write implementations call this when they are done.
-    void PropertiesStored() { m_changed.clear(); }
+    void PropertiesStored() const { m_changed.clear(); }
 
 private:
-    QSet<QString> m_changed;
+    // Writing the values out does not change the control, only what the host
+    // still has to store.
+    mutable QSet<QString> m_changed;
 };
 
 }  // namespace korvel::controls

@@ -192,7 +192,8 @@ private slots:
     }
 
     void controlsByName() {
-        QCOMPARE(ControlNames(), QStringList({"KORVEL.ID3v1", "KORVEL.Lyrics", "KORVEL.Dravena"}));
+        QCOMPARE(ControlNames(), QStringList({"KORVEL.ID3v1", "KORVEL.ID3v2", "KORVEL.Lyrics",
+                                              "KORVEL.Dravena"}));
         QVERIFY(CreateControl(QStringLiteral("KORVEL.Unknown")) == nullptr);
         QScopedPointer<QWidget> control(CreateControl(QStringLiteral("KORVEL.ID3v1")));
         QVERIFY(qobject_cast<ID3v1*>(control.data()) != nullptr);

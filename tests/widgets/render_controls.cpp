@@ -1,5 +1,6 @@
 // Renders each editing control, filled from real files, to PNG files so that
-// a person can look at them: render_controls <output folder> [corpus folder]
+// a person can look at them:
+//     render_controls <output folder> [corpus folder] [demo MP3]
 #include <cstdio>
 
 #include <QApplication>
@@ -11,6 +12,7 @@
 
 #include "controls/Dravena.h"
 #include "controls/ID3v1.h"
+#include "controls/ID3v2.h"
 #include "controls/Lyrics.h"
 #include "core/FileHandler.h"
 
@@ -18,8 +20,8 @@ namespace {
 
 using namespace korvel::controls;
 
-bool Save(QWidget& widget, const QDir& folder, const QString& name) {
-    widget.resize(widget.sizeHint());
+bool Save(QWidget& widget, const QDir& folder, const QString& name, QSize size = QSize()) {
+    widget.resize(size.isValid() ? size : widget.sizeHint());
     widget.show();
     QApplication::processEvents();
     const QString path = folder.filePath(name + QStringLiteral(".png"));
@@ -45,13 +47,15 @@ korvel::FileHandlerPtr Open(const QString& path) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: render_controls <output folder> [corpus folder]\n");
+        std::fprintf(stderr, "usage: render_controls <output folder> [corpus folder] [demo MP3]\n");
         return 2;
     }
     QDir folder(QString::fromLocal8Bit(argv[1]));
     if (!folder.mkpath(QStringLiteral("."))) return 1;
     const QDir corpus(argc > 2 ? QString::fromLocal8Bit(argv[2])
                                : QStringLiteral(KORVEL_CORPUS_DIR));
+    const QString demo = argc > 3 ? QString::fromLocal8Bit(argv[3])
+                                  : QStringLiteral(KORVEL_SOURCE_DIR "/assets/demo.mp3");
     bool ok = true;
 
     {
@@ -99,6 +103,33 @@ int main(int argc, char** argv) {
         Lyrics text;
         text.setLyricsTag(tag);
         ok &= Save(text, folder, QStringLiteral("lyrics-text"));
+    }
+    {
+        // The demo file's ID3v2.3 tag (cover, lyrics, comment) in both
+        // arrangements, at the size the control asks for and at a size a
+        // host window gives it.
+        auto file = Open(demo);
+        for (EID3v2Apperance mode : {v2aDefault, v2aWide}) {
+            const QString name = mode == v2aWide ? QStringLiteral("id3v2-wide")
+                                                 : QStringLiteral("id3v2");
+            ID3v2 editor;
+            editor.setMode(mode);
+            editor.setID3V2Tag(file->ID3V2Tag());
+            ok &= Save(editor, folder, name);
+            ID3v2 large;
+            large.setMode(mode);
+            large.setID3V2Tag(file->ID3V2Tag());
+            ok &= Save(large, folder, name + QStringLiteral("-large"),
+                       large.sizeHint() + QSize(120, 200));
+        }
+        ID3v2 empty;
+        ok &= Save(empty, folder, QStringLiteral("id3v2-no-tag"));
+
+        // A version 2.4 tag: read-only.
+        auto v24 = Open(corpus.filePath(QStringLiteral("mutagen/id3v1v2-combined.mp3")));
+        ID3v2 readOnly;
+        readOnly.setID3V2Tag(v24->ID3V2Tag());
+        ok &= Save(readOnly, folder, QStringLiteral("id3v2-read-only"));
     }
     {
         Dravena identity;
