@@ -740,21 +740,34 @@ ID3V230::Fill ID3V230::FillFrame(const ID3LibBinding& lib, void* f, const ID3V23
                         ? (!loaded || frame.Picture != loaded->picture)
                         : (!loaded || frame.bDeleted || !SameValue(frame.vValue, loaded->value));
 
-    // Text that Windows-1252 cannot hold turns the frame into UTF-16; the
-    // texts it already holds are carried over into the new encoding.
-    bool needUnicode = (setDescription && !IsAnsiRepresentable(frame.sDescription)) ||
-                       (setValue && valueField == ID3FN_TEXT && !IsAnsiRepresentable(frame.vValue.ToString()));
+    // The frame's texts are single-byte when Windows-1252 holds all of them
+    // and UTF-16 otherwise; a change of encoding carries the texts the frame
+    // keeps over into the new one.
     Handle encoding = lib.FrameGetField(f, ID3FN_TEXTENC);
-    if (needUnicode && encoding != nullptr &&
-        lib.FieldGetINT(encoding) != static_cast<uint32_t>(ID3LibBinding::kEncodingUTF16)) {
+    if (encoding != nullptr) {
+        std::vector<std::pair<Handle, std::string>> texts;
+        bool needUnicode = false;
         for (int32_t id = ID3FN_NOFIELD; id <= ID3FN_LASTFIELDID; ++id) {
             Handle field = lib.FrameGetField(f, static_cast<ID3_FieldID>(id));
             if (field == nullptr || id == ID3FN_TEXTENC || !lib.FieldIsEncodable(field)) continue;
             std::string text = ReadText(lib, field);
-            lib.FieldSetEncoding(field, ID3LibBinding::kEncodingUTF16);
-            lib.FieldSetUNICODE(field, Utf8ToUtf16(text));
+            if (id == ID3FN_DESCRIPTION && setDescription) text = frame.sDescription;
+            if (id == valueField && setValue) text = frame.vValue.ToString();
+            needUnicode = needUnicode || !IsAnsiRepresentable(text);
+            texts.emplace_back(field, std::move(text));
         }
-        lib.FieldSetINT(encoding, ID3LibBinding::kEncodingUTF16);
+        int wanted = needUnicode ? ID3LibBinding::kEncodingUTF16 : ID3LibBinding::kEncodingLatin1;
+        if (lib.FieldGetINT(encoding) != static_cast<uint32_t>(wanted)) {
+            for (const auto& [field, text] : texts) {
+                lib.FieldSetEncoding(field, wanted);
+                if (needUnicode) {
+                    lib.FieldSetUNICODE(field, Utf8ToUtf16(text));
+                } else {
+                    lib.FieldSetASCII(field, Utf8ToAnsi(text));
+                }
+            }
+            lib.FieldSetINT(encoding, static_cast<uint32_t>(wanted));
+        }
     }
 
     bool ok = true;
