@@ -8,6 +8,7 @@
 
 #include "core/FileRoutines.h"
 #include "errors/KorvelException.h"
+#include "id3v230/ID3V230.h"
 
 namespace korvel {
 
@@ -191,6 +192,41 @@ bool FileHandler::removeID3V1xTag() {
         m_error->CopyError();
         return false;
     }
+}
+
+bool FileHandler::createID3V2Tag(ID3V230Ptr theTag) {
+    if (m_hasID3V2 || !theTag) return false;
+    auto tag = std::make_shared<ID3V230>();
+    tag->AttachFile(m_fileName);
+    tag->LoadFrames();
+    // The file holds ID3v2 frames after all.
+    if (tag->FrameCount() > 0) return false;
+    tag->setAlbum(theTag->Album());
+    tag->setArtist(theTag->Artist());
+    tag->setArtistURL(theTag->ArtistURL());
+    tag->setComments(theTag->Comments());
+    tag->setComposer(theTag->Composer());
+    tag->setCopyright(theTag->Copyright());
+    tag->setEncodedBy(theTag->EncodedBy());
+    tag->setGenre(theTag->Genre());
+    tag->setLyricsSynced(theTag->LyricsSynced());
+    tag->setLyricsUnsynced(theTag->LyricsUnsynced());
+    tag->setMood(theTag->Mood());
+    tag->setOriginalArtist(theTag->OriginalArtist());
+    tag->setPicture(theTag->Picture());
+    tag->setPreference(theTag->Preference());
+    tag->setSituation(theTag->Situation());
+    tag->setSong(theTag->Song());
+    tag->setTempo(theTag->Tempo());
+    tag->setTitle(theTag->Title());
+    tag->setTrack(theTag->Track());
+    tag->setUserText(theTag->UserText());
+    tag->setUserURL(theTag->UserURL());
+    // A tag without a year does not get the year 0.
+    if (!theTag->FrameValue(ID3FID_YEAR).IsBlank()) tag->setYear(theTag->Year());
+    if (tag->UpdateTag(ID3TT_ID3V2)) return true;
+    m_error->Set(2, "createID3V2Tag", tag->LastFailure());
+    return false;
 }
 
 }  // namespace korvel

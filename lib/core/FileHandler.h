@@ -20,6 +20,9 @@
 
 namespace korvel {
 
+class ID3V230;
+using ID3V230Ptr = std::shared_ptr<ID3V230>;
+
 class FileHandler {
 public:
     FileHandler();
@@ -49,6 +52,12 @@ public:
 
     // True after Create found a valid ID3v2 header at the start of the file.
     bool HasID3V2Tag() const { return m_hasID3V2; }
+
+    // Copies the values of an updatable tag into a new ID3v2.3 tag of this
+    // file. False without touching the file when the file has an ID3v2 tag
+    // already; otherwise the result of the save (a failed save is recorded in
+    // LastError with the source "createID3V2Tag").
+    bool createID3V2Tag(ID3V230Ptr theTag);
 
     // The ID3v2 facade of the file; null when Create found no valid ID3v2
     // header (the facade's Size is then 0).

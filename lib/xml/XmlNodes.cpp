@@ -27,6 +27,8 @@ bool IsPlainXmlText(std::string_view text) {
 }  // namespace
 
 std::string XmlSafeText(std::string_view text) {
+    // Zero characters that end a text are terminators, not content.
+    while (!text.empty() && text.back() == '\0') text.remove_suffix(1);
     if (IsPlainXmlText(text)) return std::string(text);
     std::u32string chars = Utf8ToUtf32(text);
     for (char32_t& cp : chars) {

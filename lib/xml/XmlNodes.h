@@ -49,9 +49,10 @@ inline std::string Base64Encode(const Bytes& bytes) {
     return Base64Encode(bytes.data(), bytes.size());
 }
 
-// Text that XML 1.0 can hold: characters it forbids (control characters
-// other than tab, line feed and carriage return, U+FFFE, U+FFFF) and
-// malformed UTF-8 become U+FFFD.
+// Text that XML 1.0 can hold: zero characters at its end (terminators) are
+// dropped; other characters it forbids (control characters other than tab,
+// line feed and carriage return, U+FFFE, U+FFFF) and malformed UTF-8 become
+// U+FFFD.
 std::string XmlSafeText(std::string_view text);
 
 // Appends a copy of the top element of source below parent and returns the

@@ -74,7 +74,7 @@ TEST(XmlNodes, PropertiesFrameAndSafeText) {
     EXPECT_EQ(std::string(topNode.find_child_by_attribute("Property", "Name", "Odd").attribute("Value").value()),
               "a\xEF\xBF\xBD" "b\tc\r\n<&>\"");
     EXPECT_EQ(XmlSafeText("\xC3\xA9t\xC3\xA9"), "\xC3\xA9t\xC3\xA9");
-    EXPECT_EQ(XmlSafeText(std::string("x\0y", 3)), "x\xEF\xBF\xBDy");
+    EXPECT_EQ(XmlSafeText(std::string("x\0y\0\0", 5)), "x\xEF\xBF\xBDy");
 }
 
 TEST(ID3V1TagXml, PropertiesInOrderWithGenreAndTrack) {
