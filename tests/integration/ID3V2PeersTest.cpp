@@ -8,6 +8,7 @@
 
 #include <pugixml.hpp>
 
+#include "id3v230/ID3V230.h"
 #include "support/ID3V2Builder.h"
 #include "support/TestSupport.h"
 #include "xml/XmlNodes.h"
@@ -72,6 +73,22 @@ std::vector<std::string> MutagenRows(const std::string& path) {
     return Lines(out);
 }
 
+// Rows of a version 2.3 tag read through id3lib, value, description and
+// language as mutagen reads them.
+void ExpectSameUpdatableRows(const std::string& path) {
+    std::string message;
+    if (!ID3V230().CheckLibrary(message)) return;
+    std::string out;
+    EXPECT_EQ(Run(ShellQuote(test::CliPath()) + " info " + ShellQuote(path), &out), 0);
+    std::vector<std::string> rows;
+    for (const std::string& line : Lines(out)) {
+        if (line.rfind("ID3v2:", 0) == 0 && line.rfind("ID3v2:Version", 0) != 0) rows.push_back(line.substr(6));
+    }
+    std::string expected;
+    EXPECT_EQ(Run(Script() + " updatable-rows " + ShellQuote(path), &expected), 0);
+    EXPECT_EQ(rows, Lines(expected));
+}
+
 // The picture of korvel's XML description against mutagen's APIC data.
 void ExpectSamePicture(const std::string& path) {
     std::string hex;
@@ -122,6 +139,7 @@ TEST(ID3V2Peers, MutagenTagsInEveryEncoding) {
         ASSERT_EQ(expected.size(), 13u);
         EXPECT_EQ(KorvelRows(file.path, "2." + std::to_string(version) + ".0"), expected);
         ExpectSamePicture(file.path);
+        if (version == 3) ExpectSameUpdatableRows(file.path);
     }
 }
 
@@ -156,5 +174,6 @@ TEST(ID3V2Peers, EyeD3TagsInEveryEncoding) {
         }
         EXPECT_EQ(KorvelRows(file.path, version + ".0"), expected);
         ExpectSamePicture(file.path);
+        if (version == "2.3") ExpectSameUpdatableRows(file.path);
     }
 }

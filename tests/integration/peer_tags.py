@@ -8,6 +8,9 @@ Run with Debian's /usr/bin/python3 (it has mutagen).
   peer_tags.py rows PATH
       Prints, for the first frame of every frame ID in file order, the ID and
       the text korvel shows for it, escaped as korvel info escapes values.
+  peer_tags.py updatable-rows PATH
+      The same for a version 2.3 tag read through id3lib: the frame's value,
+      then its description and language in parentheses.
   peer_tags.py picture PATH
       Prints the data of the first APIC frame in hex.
 """
@@ -62,6 +65,23 @@ def shown_text(frame):
     return ""
 
 
+def updatable_text(frame):
+    """Value, description and language of a frame as the updatable tag
+    gives them."""
+    fid = frame.FrameID
+    desc = getattr(frame, "desc", "")
+    lang = getattr(frame, "lang", "")
+    if fid == "TXXX":
+        value = "\0".join(frame.text)
+    elif fid == "WXXX":
+        value = frame.url
+    elif fid in ("APIC", "PRIV"):
+        value = ""
+    else:
+        value = shown_text(frame)
+    return "%s (%s, %s)" % (value, desc, lang)
+
+
 def escape(value):
     return (value.replace("\\", "\\\\").replace("\t", "\\t").replace("\r", "\\r")
             .replace("\n", "\\n").replace("\0", "\\0"))
@@ -85,6 +105,10 @@ def main():
     elif command == "rows":
         for frame in frames_in_file_order(path):
             sys.stdout.buffer.write(("%s\t%s\n" % (frame.FrameID, escape(shown_text(frame))))
+                                    .encode("utf-8", "surrogatepass"))
+    elif command == "updatable-rows":
+        for frame in frames_in_file_order(path):
+            sys.stdout.buffer.write(("%s\t%s\n" % (frame.FrameID, escape(updatable_text(frame))))
                                     .encode("utf-8", "surrogatepass"))
     elif command == "picture":
         for frame in frames_in_file_order(path):
