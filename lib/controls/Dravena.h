@@ -1,0 +1,40 @@
+#pragma once
+// The identity control: shows the library's company, product and copyright
+// lines and owns one file object that a host can fetch and use.
+#include <QLabel>
+#include <QWidget>
+
+#include "controls/ControlTypes.h"
+#include "core/FileHandler.h"
+
+namespace korvel::controls {
+
+class Dravena : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(korvel::FileHandlerPtr FileHandler READ FileHandler)
+
+public:
+    explicit Dravena(QWidget* parent = nullptr);
+    ~Dravena() override;
+
+    // The control's own file object: the same object on every call, created
+    // with the control and never opened by it.
+    korvel::FileHandlerPtr FileHandler() const { return m_fileHandler; }
+
+    QSize sizeHint() const override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    QLabel* AddLabel(const char* name, const QString& caption);
+    void LayoutChildren();
+
+    korvel::FileHandlerPtr m_fileHandler;
+    QLabel* m_lblManufacturer = nullptr;
+    QLabel* m_lblCaption = nullptr;
+    QLabel* m_lblCopyright = nullptr;
+};
+
+}  // namespace korvel::controls

@@ -1,0 +1,208 @@
+#pragma once
+// The ID3v1 editor: shows one ID3v1/ID3v1.1 tag in seven fields, lets the
+// user edit them and hands the same tag object back, updated. A check box
+// says whether the file is to carry a tag; the host polls saveTag and
+// removeTag and does the file work itself. A right-click menu on the title,
+// artist, album and comment boxes offers edit commands and case conversion.
+//
+// Every public member of the editor is also reachable by name through the Qt
+// property system (setProperty("Locked", true), property("saveTag"),
+// QMetaObject::invokeMethod(editor, "Clear")). Writing a field property while
+// no tag is held, and reading Track while the track box holds text that is
+// not a number, throw korvel::KorvelException.
+#include <array>
+#include <cstdint>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QList>
+#include <QWidget>
+
+#include "controls/BatchString.h"
+#include "controls/ControlTypes.h"
+#include "controls/FieldState.h"
+#include "controls/cTextBox.h"
+#include "id3v1/ID3V1Tag.h"
+
+class QAction;
+class QCheckBox;
+class QMenu;
+class QToolButton;
+
+namespace korvel::controls {
+
+class ID3v1 : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(QString Title READ Title WRITE setTitle)
+    Q_PROPERTY(QString Artist READ Artist WRITE setArtist)
+    Q_PROPERTY(QString Album READ Album WRITE setAlbum)
+    Q_PROPERTY(QString Year READ Year WRITE setYear)
+    Q_PROPERTY(QString Comment READ Comment WRITE setComment)
+    Q_PROPERTY(int Track READ Track WRITE setTrack)
+    Q_PROPERTY(int Genre READ Genre WRITE setGenre)
+    Q_PROPERTY(korvel::ID3V1TagPtr ID3v1xTag READ ID3v1xTag WRITE setID3v1xTag)
+    Q_PROPERTY(bool Enabled READ Enabled WRITE setFieldsEnabled)
+    Q_PROPERTY(bool Locked READ Locked WRITE setLocked)
+    Q_PROPERTY(bool TitleChanged READ TitleChanged)
+    Q_PROPERTY(bool ArtistChanged READ ArtistChanged)
+    Q_PROPERTY(bool AlbumChanged READ AlbumChanged)
+    Q_PROPERTY(bool YearChanged READ YearChanged)
+    Q_PROPERTY(bool GenreChanged READ GenreChanged)
+    Q_PROPERTY(bool TrackChanged READ TrackChanged)
+    Q_PROPERTY(bool CommentChanged READ CommentChanged)
+    Q_PROPERTY(int TagCount READ TagCount)
+    Q_PROPERTY(korvel::controls::ETagEditModeConstants VisibilityMode READ VisibilityMode WRITE
+                   setVisibilityMode)
+    Q_PROPERTY(bool removeTag READ removeTag)
+    Q_PROPERTY(bool saveTag READ saveTag)
+    Q_PROPERTY(bool HasTag READ HasTag)
+
+public:
+    explicit ID3v1(QWidget* parent = nullptr);
+    ~ID3v1() override;
+
+    // The text of the matching box.
+    QString Title() const;
+    QString Artist() const;
+    QString Album() const;
+    QString Year() const;
+    QString Comment() const;
+    // These store into the held tag; the boxes are not refreshed.
+    void setTitle(const QString& value);
+    void setArtist(const QString& value);
+    void setAlbum(const QString& value);
+    void setYear(const QString& value);
+    void setComment(const QString& value);
+
+    // 0 for an empty track box, else its number; text that is not a number
+    // throws (number 13, type mismatch), a number beyond 16 bits too (6).
+    int16_t Track() const;
+    // Stores into the held tag; a value outside 16 bits throws (6).
+    void setTrack(int value);
+    // The number lblGenreByte shows.
+    uint8_t Genre() const;
+    // Stores into the held tag; a value outside 0 to 255 throws (6).
+    void setGenre(int value);
+
+    // Writes the fields into the held tag and returns it (null when none).
+    korvel::ID3V1TagPtr ID3v1xTag();
+    // Holds the given tag (not a copy) and shows it; null shows no tag.
+    void setID3v1xTag(korvel::ID3V1TagPtr tag);
+    // The held tag, without writing the fields into it.
+    const korvel::ID3V1TagPtr& CurrentTag() const { return m_tag; }
+
+    // Empties the fields and the tag list and forgets the held tag.
+    Q_INVOKABLE void Clear();
+
+    // Field state: Enabled = v enables or disables the fields (writable,
+    // window colour); Locked = v makes them read-only with the button-face
+    // colour (v true) or writable with the window colour. Neither touches the
+    // check box, the buttons or the menu. (QWidget::setEnabled is the widget's
+    // own state and is left to the host.)
+    bool Enabled() const { return m_fields.EnabledFlag(); }
+    void setFieldsEnabled(bool enabled);
+    bool Locked() const;
+    void setLocked(bool locked);
+
+    bool TitleChanged() const { return m_changed[kTitle]; }
+    bool ArtistChanged() const { return m_changed[kArtist]; }
+    bool AlbumChanged() const { return m_changed[kAlbum]; }
+    bool YearChanged() const { return m_changed[kYear]; }
+    bool GenreChanged() const { return m_changed[kGenre]; }
+    bool TrackChanged() const { return m_changed[kTrack]; }
+    bool CommentChanged() const { return m_changed[kComment]; }
+
+    // The tag list of the many-files mode, stepped through with the two
+    // small buttons. AddTag appends a tag and returns the new count; the
+    // shown tag does not change (cmdNext shows the first tag added).
+    int32_t TagCount() const { return static_cast<int32_t>(m_tagList.size()); }
+    Q_INVOKABLE int AddTag(korvel::ID3V1TagPtr tag);
+    // 1-based position of the shown tag in the list, 0 when none.
+    int32_t TagIndex() const { return m_tagIndex; }
+
+    // Writing temEditMany empties the fields for editing the fields common to
+    // many tags; writing temEditSingle shows the held tag again. Both reset
+    // the changed flags. The read answers temEditMany while the artist box
+    // shows the button-face colour (so also while the fields are locked).
+    ETagEditModeConstants VisibilityMode() const;
+    void setVisibilityMode(ETagEditModeConstants mode);
+
+    // What the user asked for, for the host to carry out.
+    bool removeTag() const;
+    bool saveTag() const;
+    bool HasTag() const;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    enum Field { kTitle, kArtist, kAlbum, kYear, kGenre, kTrack, kComment, kFieldCount };
+
+    QLineEdit* AddBox(const char* name, int maxLength, Field field);
+    QLabel* AddLabel(const QString& caption);
+    QAction* AddMenuItem(const char* name, const QString& caption);
+    void BuildMenu();
+    void LayoutChildren();
+
+    // The held tag, or a KorvelException for a write without one.
+    korvel::ID3V1Tag& RequireTag(const char* member) const;
+
+    void ShowCurrentTag();
+    void OnCheckBoxClicked();
+    void OnGenreActivated(int index);
+    void OnTextChanged(QLineEdit* box, Field field);
+    void ShowFormatMenu(QLineEdit* box, const QPoint& globalPos);
+    void OnFormatItem(int32_t conversion);
+    void OnEditItem(void (ID3v1::*command)());
+    void Step(int delta);
+
+    // Menu commands on the box the menu was opened for.
+    void EditUndo() { m_boxCommands.Undo(); }
+    void EditCut() { m_boxCommands.Cut(); }
+    void EditCopy() { m_boxCommands.Copy(); }
+    void EditPaste() { m_boxCommands.Paste(); }
+    void EditDelete() { m_boxCommands.Delete(true); }
+    void EditSelectAll() { m_boxCommands.SelectAll(); }
+
+    BatchString m_converter;
+    cTextBox m_boxCommands;
+    korvel::ID3V1TagPtr m_tag;
+    int32_t m_tagIndex = 0;
+    QList<korvel::ID3V1TagPtr> m_tagList;
+    std::array<bool, kFieldCount> m_changed{};
+    bool m_formatChosen = false;
+    korvel::GenresPtr m_genres;
+
+    QCheckBox* m_chkID3v1 = nullptr;
+    QLineEdit* m_txtTitle = nullptr;
+    QLineEdit* m_txtArtist = nullptr;
+    QLineEdit* m_txtAlbum = nullptr;
+    QLineEdit* m_txtYear = nullptr;
+    QLineEdit* m_txtTrack = nullptr;
+    QLineEdit* m_txtComment = nullptr;
+    GenreComboBox* m_cmbGenre = nullptr;
+    QLabel* m_lblGenreByte = nullptr;
+    QLabel* m_lblGenre = nullptr;
+    QList<QLabel*> m_rowLabels;  // Title, Artist, Album, Year, Track, Comment
+    QToolButton* m_cmdPrevious = nullptr;
+    QToolButton* m_cmdNext = nullptr;
+    QMenu* m_mnuFormat = nullptr;
+    QAction* m_mnuEditUndo = nullptr;
+    QAction* m_mnuEditCut = nullptr;
+    QAction* m_mnuEditCopy = nullptr;
+    QAction* m_mnuEditPaste = nullptr;
+    QAction* m_mnuEditDelete = nullptr;
+    QAction* m_mnuEditSelectAll = nullptr;
+    QAction* m_mnuFormatFirstLetter = nullptr;
+    QAction* m_mnuFormatUpperCase = nullptr;
+    QAction* m_mnuFormatLowerCase = nullptr;
+    QAction* m_mnuCancel = nullptr;
+    FieldSet m_fields;
+    QSize m_size;
+};
+
+}  // namespace korvel::controls

@@ -1,0 +1,115 @@
+#pragma once
+// Helpers shared by the control tests: corpus paths, capturing the library's
+// messages, and working a popup menu or modal dialog the way a user does.
+#include <string>
+#include <vector>
+
+#include <QApplication>
+#include <QMap>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPointer>
+#include <QStringList>
+#include <QTest>
+#include <QTimer>
+
+#include "errors/MessageHandler.h"
+
+namespace test {
+
+inline QString CorpusPath(const char* relative) {
+    return QStringLiteral(KORVEL_CORPUS_DIR "/") + QString::fromLatin1(relative);
+}
+
+// Collects the library's messages while alive; restores the previous handler.
+class MessageCapture {
+public:
+    struct Message {
+        std::string text;
+        korvel::MessageIcon icon;
+        std::string caption;
+    };
+
+    MessageCapture() {
+        m_previous = korvel::SetMessageHandler(
+            [this](const std::string& text, korvel::MessageIcon icon, const std::string& caption) {
+                messages.push_back({text, icon, caption});
+            });
+    }
+    ~MessageCapture() { korvel::SetMessageHandler(m_previous); }
+    MessageCapture(const MessageCapture&) = delete;
+    MessageCapture& operator=(const MessageCapture&) = delete;
+
+    std::vector<Message> messages;
+
+private:
+    korvel::MessageHandler m_previous;
+};
+
+// What a popup menu offered.
+struct MenuVisit {
+    bool shown = false;
+    QPoint position;
+    QStringList items;            // objectNames in order, "-" for a separator
+    QMap<QString, bool> enabled;  // objectName -> enabled
+};
+
+// Arranges for the next popup menu to be visited once it is open: records its
+// items, then clicks the item with the objectName `choose`, or presses Escape
+// when `choose` is empty or names a disabled item.
+inline void VisitNextPopup(MenuVisit* visit, const QString& choose, int attempts = 100) {
+    QTimer::singleShot(5, [visit, choose, attempts] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (menu == nullptr || !menu->isVisible()) {
+            if (attempts > 0) VisitNextPopup(visit, choose, attempts - 1);
+            return;
+        }
+        visit->shown = true;
+        visit->position = menu->pos();
+        QAction* target = nullptr;
+        for (QAction* action : menu->actions()) {
+            if (action->isSeparator()) {
+                visit->items << QStringLiteral("-");
+                continue;
+            }
+            visit->items << action->objectName();
+            visit->enabled[action->objectName()] = action->isEnabled();
+            if (action->objectName() == choose && action->isEnabled()) target = action;
+        }
+        if (target == nullptr) {
+            QTest::keyClick(menu, Qt::Key_Escape);
+        } else {
+            QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(target).center());
+        }
+    });
+}
+
+// Right mouse button pressed and released in the middle of a widget.
+inline void RightClick(QWidget* widget) {
+    QTest::mouseClick(widget, Qt::RightButton, {}, widget->rect().center());
+}
+
+// Arranges for the next modal message box to be recorded and closed.
+struct BoxVisit {
+    bool shown = false;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QString title;
+    QString text;
+};
+
+inline void CloseNextMessageBox(BoxVisit* visit, int attempts = 100) {
+    QTimer::singleShot(5, [visit, attempts] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) {
+            if (attempts > 0) CloseNextMessageBox(visit, attempts - 1);
+            return;
+        }
+        visit->shown = true;
+        visit->icon = box->icon();
+        visit->title = box->windowTitle();
+        visit->text = box->text();
+        box->accept();
+    });
+}
+
+}  // namespace test
