@@ -27,25 +27,42 @@ Bytes Slice(std::span<const uint8_t> bytes, size_t start, size_t count) {
 
 // ---------------------------------------------------------------- frame
 
-std::string ID3V23Frame::ID() const { return m_id; }
+std::string ID3V23Frame::ID() const {
+    return m_updatableFrame ? m_updatableFrame->FrameAbbr() : m_id;
+}
 
 int64_t ID3V23Frame::TotalSize() const {
+    if (m_updatableFrame) {
+        int64_t total = 0;
+        for (const ID3V230FieldPtr& field : *m_updatableFrame->colFields) total += field->lSize;
+        return total;
+    }
     return static_cast<int64_t>(BytesToLong(m_sizeBytes, 0, 4)) + kFrameHeaderSize;
 }
 
 Bytes ID3V23Frame::removeHeader() const { return frametext::RemoveHeader(m_id, m_data); }
 
-PicturePtr ID3V23Frame::createPicture() const { return PictureFromBytes(removeHeader()); }
+PicturePtr ID3V23Frame::createPicture() const {
+    if (m_updatableFrame) return m_updatableFrame->Picture;
+    return PictureFromBytes(removeHeader());
+}
 
-Bytes ID3V23Frame::PictureRAW() const { return removeHeader(); }
+Bytes ID3V23Frame::PictureRAW() const {
+    return m_updatableFrame ? m_updatableFrame->PictureRAW() : removeHeader();
+}
 
 std::string ID3V23Frame::TextData() const {
+    if (m_updatableFrame) return m_updatableFrame->vValue.ToString();
     return frametext::TextData(m_id, m_data, m_encrypted);
 }
 
-std::string ID3V23Frame::Description() const { return ""; }
+std::string ID3V23Frame::Description() const {
+    return m_updatableFrame ? m_updatableFrame->sDescription : "";
+}
 
-std::string ID3V23Frame::Language() const { return ""; }
+std::string ID3V23Frame::Language() const {
+    return m_updatableFrame ? m_updatableFrame->vLanguage.ToString() : "";
+}
 
 bool ID3V23Frame::ParseFrame(std::span<const uint8_t> record) {
     if (record.size() < static_cast<size_t>(kFrameHeaderSize)) return false;
@@ -111,13 +128,32 @@ bool ID3V23Frame::Decompress() {
 
 ID3V23Tag::ID3V23Tag() = default;
 
-int32_t ID3V23Tag::FrameCount() const { return m_frames.Count(); }
+bool ID3V23Tag::AttachUpdatable(const std::string& fileName) {
+    try {
+        m_updatableTag->AttachFile(fileName);
+    } catch (...) {
+        return false;
+    }
+    m_updatable = true;
+    return true;
+}
+
+int32_t ID3V23Tag::FrameCount() const {
+    return m_updatable ? m_updatableTag->Frames()->Count() : m_frames.Count();
+}
 
 ID3V23FramePtr ID3V23Tag::GetFrameByID(const std::string& FrameID) const {
     return m_frames.Item(FrameID);
 }
 
-ID3V23FramePtr ID3V23Tag::GetFrameByIndex(int32_t Index) const { return m_frames.Item(Index); }
+ID3V23FramePtr ID3V23Tag::GetFrameByIndex(int32_t Index) const {
+    if (!m_updatable) return m_frames.Item(Index);
+    const ID3V230FramePtr source = m_updatableTag->Frames()->Item(Index);
+    if (!source) return nullptr;
+    auto frame = std::make_shared<ID3V23Frame>();
+    frame->WrapUpdatableFrame(source);
+    return frame;
+}
 
 std::string ID3V23Tag::GetText(const std::string& FrameID) const {
     if (m_frameList.find(FrameID + ";") == std::string::npos) return "";
@@ -125,19 +161,38 @@ std::string ID3V23Tag::GetText(const std::string& FrameID) const {
     return frame ? frame->TextData() : "";
 }
 
-std::string ID3V23Tag::Artist() const { return GetText("TPE1"); }
-void ID3V23Tag::setArtist(const std::string&) {}
-std::string ID3V23Tag::Album() const { return GetText("TALB"); }
-void ID3V23Tag::setAlbum(const std::string&) {}
-std::string ID3V23Tag::Title() const { return GetText("TIT2"); }
-void ID3V23Tag::setTitle(const std::string&) {}
+std::string ID3V23Tag::Artist() const {
+    return m_updatable ? m_updatableTag->Artist() : GetText("TPE1");
+}
+void ID3V23Tag::setArtist(const std::string& value) {
+    if (m_updatable) m_updatableTag->setArtist(value);
+}
+std::string ID3V23Tag::Album() const {
+    return m_updatable ? m_updatableTag->Album() : GetText("TALB");
+}
+void ID3V23Tag::setAlbum(const std::string& value) {
+    if (m_updatable) m_updatableTag->setAlbum(value);
+}
+std::string ID3V23Tag::Title() const {
+    return m_updatable ? m_updatableTag->Title() : GetText("TIT2");
+}
+void ID3V23Tag::setTitle(const std::string& value) {
+    if (m_updatable) m_updatableTag->setTitle(value);
+}
 
-std::string ID3V23Tag::GenreID() const { return frametext::GenreIDText(GetText("TCON")); }
+std::string ID3V23Tag::GenreID() const {
+    return m_updatable ? "" : frametext::GenreIDText(GetText("TCON"));
+}
 
-std::string ID3V23Tag::Genre() const { return frametext::GenreText(GetText("TCON")); }
-void ID3V23Tag::setGenre(const std::string&) {}
+std::string ID3V23Tag::Genre() const {
+    return m_updatable ? m_updatableTag->Genre() : frametext::GenreText(GetText("TCON"));
+}
+void ID3V23Tag::setGenre(const std::string& value) {
+    if (m_updatable) m_updatableTag->setGenre(value);
+}
 
 bool ID3V23Tag::splittedGenre(int16_t& GenreID, std::string& GenreDescription) {
+    if (m_updatable) return m_updatableTag->SplitGenre(GenreID, GenreDescription);
     const std::string text = GetText("TCON");
     if (!text.empty() && text[0] == '(') {
         GenreDescription = frametext::GenreText(text);
@@ -149,48 +204,88 @@ bool ID3V23Tag::splittedGenre(int16_t& GenreID, std::string& GenreDescription) {
     return true;
 }
 
-std::string ID3V23Tag::Track() const { return GetText("TRCK"); }
-void ID3V23Tag::setTrack(const std::string&) {}
-std::string ID3V23Tag::Year() const { return GetText("TYER"); }
-void ID3V23Tag::setYear(const std::string&) {}
+std::string ID3V23Tag::Track() const {
+    return m_updatable ? m_updatableTag->Track() : GetText("TRCK");
+}
+void ID3V23Tag::setTrack(const std::string& value) {
+    if (m_updatable) m_updatableTag->setTrack(value);
+}
+
+std::string ID3V23Tag::Year() const {
+    return m_updatable ? std::to_string(m_updatableTag->Year()) : GetText("TYER");
+}
+
+void ID3V23Tag::setYear(const std::string& value) {
+    if (!m_updatable) return;
+    // An empty year removes the year instead of storing 0.
+    if (TrimBlanks(value).empty()) {
+        m_updatableTag->SetFrameValue(ID3FID_YEAR, TagValue(std::string()));
+        return;
+    }
+    int16_t year = 0;
+    if (const auto number = ParseNumber(value)) {
+        if (const auto converted = ToInt16(*number)) year = *converted;
+    }
+    m_updatableTag->setYear(year);
+}
 
 bool ID3V23Tag::removeTag() {
-    m_error->Set(1, "Remove functionality", "Removing is not supported.");
+    if (!m_updatable) {
+        m_error->Set(1, "Remove functionality", "Removing is not supported.");
+        return false;
+    }
+    const int32_t code = m_updatableTag->StripTag(ID3TT_ID3V2);
+    if (code == 0) return true;
+    m_error->Set(1, "removeTag", "Unable to remove the tag: " + ID3ErrorText(code));
     return false;
 }
 
 bool ID3V23Tag::canSave() {
-    m_error->Set(1, "canSave", "Saving is not supported.");
-    return false;
+    std::string message;
+    const bool available = m_updatableTag->CheckLibrary(message);
+    if (!available) m_error->Set(1, "canSave", "Saving is not supported.\r\n\r\n" + message);
+    return available;
 }
 
 bool ID3V23Tag::saveTag() {
-    m_error->Set(1, "saveTag", "Saving is not supported.");
-    return false;
+    if (!m_updatable) {
+        m_error->Set(1, "saveTag", "Saving is not supported.");
+        return false;
+    }
+    const bool saved = m_updatableTag->UpdateTag(ID3TT_ID3V2);
+    m_error->Set(2, "saveTag", "Unable to save the ID3v23 tag.");
+    return saved;
 }
 
 PicturePtr ID3V23Tag::Picture() const {
+    if (m_updatable) return m_updatableTag->Picture();
     const ID3V23FramePtr frame = GetFrameByID("APIC");
     return frame ? frame->createPicture() : nullptr;
 }
-void ID3V23Tag::setPicture(const PicturePtr&) {}
+void ID3V23Tag::setPicture(const PicturePtr& value) {
+    if (m_updatable) m_updatableTag->setPicture(value);
+}
 
-std::string ID3V23Tag::LyricsUnsynced() const { return GetText("USLT"); }
-void ID3V23Tag::setLyricsUnsynced(const std::string&) {}
-std::string ID3V23Tag::LyricsSynced() const { return GetText("SYLT"); }
-void ID3V23Tag::setLyricsSynced(const std::string&) {}
-std::string ID3V23Tag::UserURL() const { return GetText("WXXX"); }
-void ID3V23Tag::setUserURL(const std::string&) {}
-std::string ID3V23Tag::Comment() const { return GetText("COMM"); }
-void ID3V23Tag::setComment(const std::string&) {}
-std::string ID3V23Tag::Composer() const { return GetText("TCOM"); }
-void ID3V23Tag::setComposer(const std::string&) {}
-std::string ID3V23Tag::OriginalArtist() const { return GetText("TOPE"); }
-void ID3V23Tag::setOriginalArtist(const std::string&) {}
-std::string ID3V23Tag::Copyright() const { return GetText("TCOP"); }
-void ID3V23Tag::setCopyright(const std::string&) {}
-std::string ID3V23Tag::EncodedBy() const { return GetText("TENC"); }
-void ID3V23Tag::setEncodedBy(const std::string&) {}
+// The text properties: read from the updatable tag or from the frame of that
+// ID; written to the updatable tag only.
+#define KORVEL_V23_TEXT(NAME, SETTER, FRAME, SOURCE, SOURCE_SETTER)          \
+    std::string ID3V23Tag::NAME() const {                                    \
+        return m_updatable ? m_updatableTag->SOURCE() : GetText(FRAME);      \
+    }                                                                        \
+    void ID3V23Tag::SETTER(const std::string& value) {                       \
+        if (m_updatable) m_updatableTag->SOURCE_SETTER(value);               \
+    }
+
+KORVEL_V23_TEXT(LyricsUnsynced, setLyricsUnsynced, "USLT", LyricsUnsynced, setLyricsUnsynced)
+KORVEL_V23_TEXT(LyricsSynced, setLyricsSynced, "SYLT", LyricsSynced, setLyricsSynced)
+KORVEL_V23_TEXT(UserURL, setUserURL, "WXXX", UserURL, setUserURL)
+KORVEL_V23_TEXT(Comment, setComment, "COMM", Comments, setComments)
+KORVEL_V23_TEXT(Composer, setComposer, "TCOM", Composer, setComposer)
+KORVEL_V23_TEXT(OriginalArtist, setOriginalArtist, "TOPE", OriginalArtist, setOriginalArtist)
+KORVEL_V23_TEXT(Copyright, setCopyright, "TCOP", Copyright, setCopyright)
+KORVEL_V23_TEXT(EncodedBy, setEncodedBy, "TENC", EncodedBy, setEncodedBy)
+
+#undef KORVEL_V23_TEXT
 
 bool ID3V23Tag::LoadFromFile(const BinaryFile& file, int64_t fileLength, int32_t tagPosition,
                              const ID3V2Header& header) {

@@ -14,6 +14,7 @@
 #include "errors/TagError.h"
 #include "errors/cError.h"
 #include "id3v2/ID3V2Helpers.h"
+#include "id3v230/ID3V230.h"
 
 namespace korvel {
 
@@ -58,9 +59,13 @@ public:
     uint8_t FormatFlags() const { return m_formatFlags; }
     uint8_t GroupIdentifier() const { return m_groupIdentifier; }
     uint8_t EncryptionMethod() const { return m_encryptionMethod; }
+    // Makes this object a view of a frame of the updatable tag.
+    void WrapUpdatableFrame(ID3V230FramePtr frame) { m_updatableFrame = std::move(frame); }
 
 private:
     bool Decompress();
+
+    ID3V230FramePtr m_updatableFrame;
 
     std::string m_id;
     Bytes m_sizeBytes;
@@ -133,11 +138,15 @@ public:
     TagErrorPtr LastError() const { return TagError::ViewOf(m_error); }
 
     // Library-internal.
+    // Loads the tag through the updatable tag (changeable mode); false, and
+    // the tag stays unloaded, when that fails.
+    bool AttachUpdatable(const std::string& fileName);
     // Parses the tag from the open file with the own reader (read-only mode).
     bool LoadFromFile(const BinaryFile& file, int64_t fileLength, int32_t tagPosition,
                       const ID3V2Header& header);
     const cErrorPtr& ErrorObject() const { return m_error; }
     bool IsUpdatable() const { return m_updatable; }
+    const ID3V230Ptr& UpdatableTag() const { return m_updatableTag; }
     int32_t PaddingSize() const { return m_paddingSize; }
     const Bytes& ExtendedHeaderSize() const { return m_extendedHeaderSize; }
 
@@ -145,6 +154,7 @@ private:
     bool ParseFrames(const Bytes& data, int64_t start);
 
     cErrorPtr m_error = std::make_shared<cError>();
+    ID3V230Ptr m_updatableTag = std::make_shared<ID3V230>();
     bool m_updatable = false;
     ID3V2Header m_header;
     Bytes m_extendedHeaderSize;

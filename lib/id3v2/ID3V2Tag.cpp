@@ -37,9 +37,15 @@ bool ID3V2Tag::loadTag() {
                     break;
                 }
                 case 3: {
+                    // With id3lib the tag is read through the updatable tag
+                    // (and can be saved), otherwise by the own parser.
                     auto reader = std::make_shared<korvel::ID3V23Tag>();
-                    BinaryFile file(m_fileName);
-                    result = reader->LoadFromFile(file, file.Length(), m_tagPosition, m_header);
+                    if (reader->canSave()) {
+                        result = reader->AttachUpdatable(m_fileName);
+                    } else {
+                        BinaryFile file(m_fileName);
+                        result = reader->LoadFromFile(file, file.Length(), m_tagPosition, m_header);
+                    }
                     m_v23 = reader;
                     break;
                 }

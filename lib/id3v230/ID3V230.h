@@ -3,11 +3,13 @@
 // through id3lib, well-known values as properties, and the writing of the
 // whole list back as the file's new ID3v2.3 tag.
 //
-// Reading links an id3lib tag to the file's ID3v2 tag only. Saving builds the
+// Reading hands id3lib the file's ID3v2 tag only (an ID3v2.3 tag frame by
+// frame, after the frame records were checked here). Saving builds the
 // complete new file beside the MP3 and puts it in place with one rename:
 // frames the list did not change are carried over byte for byte, changed and
 // new frames are rendered by id3lib. The class reports failures through its
-// boolean and code results (LastFailure says why); it does not throw.
+// boolean and code results (LastFailure says why); only loading throws, for a
+// file that cannot be read or a tag id3lib must not be given.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -180,14 +182,10 @@ private:
     std::string m_failure;
     bool m_unreadable = false;  // the last load refused the file's tag
 
-    // What the last load kept beside the frame objects: an unlinked id3lib tag
-    // holding a copy of every loaded frame (the base for changing one), and
-    // the frame records of the file's ID3v2.3 tag with the lIndex of the
-    // frame object each belongs to (0 for records id3lib did not report).
+    // The frame records of the file's ID3v2.3 tag as the last load found
+    // them, with the lIndex of the frame object each belongs to (0 for
+    // records id3lib could not read).
     uint64_t m_loadId = 0;
-    const ID3LibBinding* m_holderLib = nullptr;
-    void* m_holder = nullptr;
-    std::vector<void*> m_holderFrames;  // by lIndex - 1
     std::vector<RawTag::Frame> m_rawFrames;
     std::vector<int32_t> m_rawOwner;
 };

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <memory>
+
 #include "core/FileHandler.h"
 #include "core/FileReport.h"
 #include "errors/KorvelException.h"
@@ -13,6 +16,32 @@ using namespace korvel::test;
 namespace {
 
 constexpr const char* kLoadFailure = "-2147221504, ID3V2Tag::loadTag, Unable to load this tag.";
+constexpr const char* kMissingLibrary = "/nonexistent/libid3-missing.so.3";
+
+// Makes id3lib absent while it lives: version 2.3 tags are then read by the
+// own parser.
+class WithoutID3Lib {
+public:
+    WithoutID3Lib() {
+        if (const char* old = std::getenv("KORVEL_ID3LIB")) m_old = old;
+        ::setenv("KORVEL_ID3LIB", kMissingLibrary, 1);
+    }
+    ~WithoutID3Lib() {
+        if (m_old.empty()) {
+            ::unsetenv("KORVEL_ID3LIB");
+        } else {
+            ::setenv("KORVEL_ID3LIB", m_old.c_str(), 1);
+        }
+    }
+
+private:
+    std::string m_old;
+};
+
+bool HaveID3Lib() {
+    std::string message;
+    return ID3V230().CheckLibrary(message);
+}
 
 // A facade initialised from a file holding `bytes`, as the file object does.
 struct FacadeFile {
@@ -157,6 +186,7 @@ TEST(ID3V2Facade, Version22Routing) {
 }
 
 TEST(ID3V2Facade, MalformedTagsFailTheLoadCleanly) {
+    auto ownParser = std::make_unique<WithoutID3Lib>();
     const Bytes title23 = Frame23("TIT2", Latin1("Title"));
     const Bytes title24 = Frame24("TIT2", Latin1("Title"));
     const Bytes title22 = Frame22("TT2", Latin1("Title"));
@@ -207,6 +237,20 @@ TEST(ID3V2Facade, MalformedTagsFailTheLoadCleanly) {
         EXPECT_FALSE(tag->IsLoaded());
         EXPECT_EQ(tag->ID3V23Tag(), nullptr);
     }
+
+    // Through id3lib the version 2.3 cases load or fail, but never crash.
+    ownParser.reset();
+    for (const auto& [name, bytes] : cases) {
+        SCOPED_TRACE(name + " through id3lib");
+        TempDir dir;
+        WriteFile(dir.File("bad.mp3"), bytes);
+        FileHandler file;
+        ASSERT_TRUE(file.Create(dir.File("bad.mp3")));
+        const ID3V2TagPtr tag = file.ID3V2Tag();
+        ASSERT_TRUE(tag);
+        (void)tag->Title();
+        (void)tag->xml();
+    }
 }
 
 TEST(ID3V2Facade, FileHandlerHandsOutTheFacade) {
@@ -255,6 +299,7 @@ std::vector<std::string> Properties(const std::string& document) {
 }  // namespace
 
 TEST(ID3V2Facade, XmlDescribesEveryFrame) {
+    WithoutID3Lib ownParser;
     const Bytes image = TinyBmp();
     const std::string image64 = "b64:" + Base64Encode(image);
     FacadeFile v23(Concat({Tag(3, Concat({
@@ -300,6 +345,7 @@ TEST(ID3V2Facade, XmlDescribesEveryFrame) {
 }
 
 TEST(ID3V2Facade, ReportRowsPerVersion) {
+    WithoutID3Lib ownParser;
     TempDir dir;
     auto rowsOf = [&](const Bytes& bytes, std::vector<cError>* failures = nullptr) {
         WriteFile(dir.File("r.mp3"), Concat({bytes, FakeAudio(200)}));
@@ -331,4 +377,144 @@ TEST(ID3V2Facade, ReportRowsPerVersion) {
               (std::vector<std::string>{"ID3v2:Version=2.4.0"}));
     ASSERT_EQ(failures.size(), 1u);
     EXPECT_EQ(failures[0].Stream(), kLoadFailure);
+}
+
+namespace {
+
+Bytes Version23File() {
+    return Concat({Tag(3, Concat({
+                              Frame23("TIT2", Latin1("Title")),
+                              Frame23("TPE1", Latin1("Artist")),
+                              Frame23("TALB", Latin1("Album")),
+                              Frame23("TCON", Latin1("(17)Rock")),
+                              Frame23("TRCK", Latin1("3/12")),
+                              Frame23("TYER", Latin1("1999")),
+                              Frame23("COMM", B("\0engdesc\0Comment", 16)),
+                              Frame23("TCOM", Latin1("Composer")),
+                          }),
+                      0, 200),
+                   FakeAudio(400)});
+}
+
+}  // namespace
+
+TEST(ID3V2Facade, Version23WithoutID3LibIsReadOnly) {
+    WithoutID3Lib absent;
+    FacadeFile file(Version23File());
+    ID3V2Tag& tag = file.tag;
+    EXPECT_FALSE(tag.canSave());
+    EXPECT_EQ(tag.LastError()->Mode(), 1);
+    EXPECT_EQ(tag.LastError()->Source(), "canSave");
+    EXPECT_EQ(tag.LastError()->Description(),
+              std::string("Saving is not supported.\r\n\r\nThe DLL '") + kMissingLibrary +
+                  "' is not present.\r\nPlease install it into the program directory.");
+    EXPECT_EQ(tag.Title(), "Title");
+    EXPECT_EQ(tag.Genre(), "Rock");
+    EXPECT_EQ(tag.Year(), "1999");
+    EXPECT_EQ(tag.Comment(), "Comment");
+    ASSERT_TRUE(tag.ID3V23Tag());
+    EXPECT_FALSE(tag.ID3V23Tag()->IsUpdatable());
+    EXPECT_EQ(tag.ID3V23Tag()->FrameList(), "TIT2;TPE1;TALB;TCON;TRCK;TYER;COMM;TCOM;");
+    int16_t id = 0;
+    std::string description;
+    EXPECT_TRUE(tag.splittedGenre(id, description));
+    EXPECT_EQ(description, "Rock");
+
+    tag.setArtist("Other");
+    EXPECT_EQ(tag.Artist(), "Artist");
+    EXPECT_FALSE(tag.saveTag());
+    EXPECT_EQ(tag.LastError()->Stream(), "0, saveTag, Saving is not supported.");
+    EXPECT_FALSE(tag.ID3V23Tag()->removeTag());
+    EXPECT_EQ(tag.ID3V23Tag()->LastError()->Source(), "Remove functionality");
+    EXPECT_EQ(ReadFile(file.path), Version23File());
+}
+
+TEST(ID3V2Facade, Version23ThroughID3LibSavesAndRemoves) {
+    if (!HaveID3Lib()) GTEST_SKIP() << "id3lib not available";
+    FacadeFile file(Version23File());
+    ID3V2Tag& tag = file.tag;
+    EXPECT_TRUE(tag.canSave());
+    const ID3V23TagPtr reader = tag.ID3V23Tag();
+    ASSERT_TRUE(reader);
+    EXPECT_TRUE(reader->IsUpdatable());
+    EXPECT_EQ(tag.Title(), "Title");
+    EXPECT_EQ(tag.Artist(), "Artist");
+    EXPECT_EQ(tag.Genre(), "(17)Rock");
+    EXPECT_EQ(tag.Track(), "3/12");
+    EXPECT_EQ(tag.Year(), "1999");
+    EXPECT_EQ(tag.Comment(), "");  // the comment has a description
+    EXPECT_EQ(tag.Composer(), "Composer");
+    EXPECT_EQ(reader->GenreID(), "");
+    EXPECT_EQ(reader->FrameList(), "");
+    EXPECT_EQ(reader->GetFrameByID("TIT2"), nullptr);
+    EXPECT_EQ(reader->FrameCount(), 8);
+    const ID3V23FramePtr first = reader->GetFrameByIndex(1);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->ID(), "TIT2");
+    EXPECT_TRUE(first->IsTitle());
+    EXPECT_EQ(first->TextData(), "Title");
+    const ID3V23FramePtr comment = reader->GetFrameByIndex(7);
+    ASSERT_TRUE(comment);
+    EXPECT_EQ(comment->ID(), "COMM");
+    EXPECT_EQ(comment->TextData(), "Comment");
+    EXPECT_EQ(comment->Description(), "desc");
+    EXPECT_EQ(comment->Language(), "eng");
+    EXPECT_EQ(reader->GetFrameByIndex(9), nullptr);
+    int16_t id = 0;
+    std::string description;
+    EXPECT_TRUE(tag.splittedGenre(id, description));
+    EXPECT_EQ(id, 17);
+    EXPECT_EQ(description, "Rock");
+
+    // Changes are saved through the updatable tag; an empty year removes it.
+    tag.setArtist("New Artist");
+    tag.setYear("");
+    tag.setTrack("4/12");
+    EXPECT_TRUE(tag.saveTag());
+    {
+        WithoutID3Lib ownParser;
+        FileHandler reread;
+        ASSERT_TRUE(reread.Create(file.path));
+        ASSERT_TRUE(reread.ID3V2Tag());
+        EXPECT_EQ(reread.ID3V2Tag()->Artist(), "New Artist");
+        EXPECT_EQ(reread.ID3V2Tag()->Title(), "Title");
+        EXPECT_EQ(reread.ID3V2Tag()->Track(), "4/12");
+        // (The updatable tag writes a deleted text frame with empty text.)
+        EXPECT_EQ(reread.ID3V2Tag()->Year(), "");
+    }
+    // A year that is no number is stored as 0.
+    tag.setYear("soon");
+    EXPECT_EQ(tag.Year(), "0");
+
+    // A write before any read loads the tag first and is not lost.
+    {
+        FileHandler handler;
+        ASSERT_TRUE(handler.Create(file.path));
+        const ID3V2TagPtr fresh = handler.ID3V2Tag();
+        ASSERT_TRUE(fresh);
+        EXPECT_FALSE(fresh->IsLoaded());
+        fresh->setTitle("Written First");
+        EXPECT_TRUE(fresh->saveTag());
+    }
+    {
+        FileHandler handler;
+        ASSERT_TRUE(handler.Create(file.path));
+        EXPECT_EQ(handler.ID3V2Tag()->Title(), "Written First");
+        EXPECT_EQ(handler.ID3V2Tag()->Artist(), "New Artist");
+        // Report rows of this mode carry description and language.
+        bool sawComment = false;
+        for (const AttributeRow& row : AttributeRows(handler)) {
+            if (row.Attribute == "ID3v2:COMM") {
+                EXPECT_EQ(row.Value, "Comment (desc, eng)");
+                sawComment = true;
+            }
+        }
+        EXPECT_TRUE(sawComment);
+
+        EXPECT_TRUE(handler.ID3V2Tag()->ID3V23Tag()->removeTag());
+    }
+    FileHandler stripped;
+    ASSERT_TRUE(stripped.Create(file.path));
+    EXPECT_FALSE(stripped.HasID3V2Tag());
+    EXPECT_EQ(ReadFile(file.path), FakeAudio(400));
 }
