@@ -53,6 +53,7 @@ const std::vector<Command>& Commands();
 
 int RunInfo(const std::vector<std::string>& args);
 int RunV1(const std::vector<std::string>& args);
+int RunV2(const std::vector<std::string>& args);
 int RunGenres(const std::vector<std::string>& args);
 int RunXml(const std::vector<std::string>& args);
 

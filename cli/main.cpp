@@ -62,6 +62,17 @@ const std::vector<Command>& Commands() {
          "greater than 0 makes it an ID3v1.1 tag, 0 a plain ID3v1 tag. --genre takes a\n"
          "number (0-255) or a name from 'korvel genres'. --remove cuts the tag off.",
          RunV1},
+        {"v2",
+         "korvel v2 FILE [--title T] [--artist A] [--album B] [--year Y] [--track N] [--genre G] "
+         "[--comment C] [--composer C] [--copyright C] [--encoded-by E] [--original-artist A] "
+         "[--url U] [--lyrics TEXT] [--picture IMAGE|--no-picture] | korvel v2 --remove FILE",
+         "Writes the ID3v2.3 tag of FILE, starting from the tag it has, or creates one\n"
+         "when the file has no ID3v2 tag. ID3v2.2 and ID3v2.4 tags are read-only. An\n"
+         "empty value clears the field. --track takes the whole text (3 or 3/12),\n"
+         "--genre the text to store ((17) or Rock), --url the user URL, --lyrics the\n"
+         "unsynchronised lyrics. --picture sets the picture from an image file,\n"
+         "--no-picture removes it. --remove removes the ID3v2 tag.",
+         RunV2},
         {"genres", "korvel genres", "Lists the genre numbers and names.", RunGenres},
         {"xml", "korvel xml FILE",
          "Prints the XML description of FILE: its drive, the file itself, its audio\n"

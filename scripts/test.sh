@@ -15,4 +15,6 @@ cmake --build build/ci -j "$jobs"
 cmake -S . -B build/sanitize -DKORVEL_WERROR=ON -DKORVEL_SANITIZE=ON -DKORVEL_BUILD_QT=OFF \
   -DCMAKE_BUILD_TYPE=Debug
 cmake --build build/sanitize -j "$jobs"
-(cd build/sanitize && ctest --output-on-failure -j "$jobs")
+(cd build/sanitize &&
+  LSAN_OPTIONS="suppressions=$PWD/../../scripts/lsan.supp:print_suppressions=0" \
+    ctest --output-on-failure -j "$jobs")

@@ -41,6 +41,8 @@ public:
     ID3_FrameID PublishedFrameID(int libFrameID) const;
     // The ID3v2.3 frame identifier id3lib writes for its value; "" for none.
     static std::string LibFrameAbbr(int libFrameID);
+    // id3lib's value for a four-character identifier; -1 when it has none.
+    static int LibFrameIDOf(const std::string& abbr);
 
     // Tags. Link reads the given tag types of the file into the tag.
     Handle TagNew() const;
@@ -56,6 +58,12 @@ public:
     void IteratorDelete(Handle iterator) const;
     // Adds a copy of the frame; the caller keeps its own.
     void TagAddFrame(Handle tag, Handle frame) const;
+    // Hands a frame over to the tag (no copy).
+    bool TagAttachFrame(Handle tag, Handle frame) const;
+    // Takes a frame out of the tag; the caller owns it from then on.
+    Handle TagRemoveFrame(Handle tag, Handle frame) const;
+    // The first frame of id3lib's frame value; null when there is none.
+    Handle TagFindFrameWithID(Handle tag, int libFrameID) const;
     int TagUpdateByTagType(Handle tag, uint16_t tagType) const;
     int TagStrip(Handle tag, uint16_t tagType) const;
 

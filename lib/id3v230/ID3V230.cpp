@@ -134,6 +134,17 @@ public:
     LibTag& operator=(const LibTag&) = delete;
     Handle get() const { return m_tag; }
 
+    // The frame of a tag parsed from one frame record, found by the
+    // record's identifier (id3lib knows frames it cannot name as NOFRAME).
+    Handle Only(const std::string& id) const {
+        if (m_lib.TagNumFrames(m_tag) != 1) return nullptr;
+        Handle frame = m_lib.TagFindFrameWithID(m_tag, ID3LibBinding::LibFrameIDOf(id));
+        return frame != nullptr ? frame : m_lib.TagFindFrameWithID(m_tag, 0);
+    }
+
+    // Parses one frame record as a tag of its own.
+    void ParseRecord(const Bytes& record) { m_lib.TagParse(m_tag, RawTag::BuildV23Tag({record}, 0)); }
+
     // The frames in the tag's order.
     std::vector<Handle> Frames() const {
         std::vector<Handle> frames;
@@ -181,10 +192,6 @@ ID3V230::~ID3V230() {
 }
 
 void ID3V230::ReleaseLoadState() {
-    if (m_holder != nullptr && m_holderLib != nullptr) m_holderLib->TagDelete(m_holder);
-    m_holder = nullptr;
-    m_holderLib = nullptr;
-    m_holderFrames.clear();
     m_rawFrames.clear();
     m_rawOwner.clear();
     m_loadId = 0;
@@ -266,10 +273,7 @@ void ID3V230::LoadFrames() {
     if (tagBytes.empty()) return;  // no valid ID3v2 header: no frames
 
     m_loadId = g_nextLoad++;
-    m_holderLib = &lib;
-    m_holder = lib.TagNew();
     std::vector<ID3V230FramePtr> loaded;
-
     if (v23) {
         // Each frame record of an ID3v2.3 tag reaches id3lib on its own, as a
         // tag of one frame, compression undone: a frame whose content id3lib
@@ -282,10 +286,9 @@ void ID3V230::LoadFrames() {
             RawTag::Frame plain;
             if (!RawTag::ForLibrary(m_rawFrames[k], plain)) continue;
             LibTag single(lib);
-            lib.TagParse(single.get(), RawTag::BuildV23Tag({plain.record}, 0));
-            std::vector<Handle> parsed = single.Frames();
-            if (parsed.size() != 1) continue;
-            Handle f = parsed[0];
+            single.ParseRecord(plain.record);
+            Handle f = single.Only(plain.id);
+            if (f == nullptr) continue;
             std::string abbr = ID3LibBinding::LibFrameAbbr(lib.FrameGetID(f));
             bool same = abbr.empty() ? lib.FieldGetBINARY(lib.FrameGetField(f, ID3FN_DATA)) == plain.Data()
                                      : abbr == plain.id;
@@ -294,27 +297,19 @@ void ID3V230::LoadFrames() {
             frame->m_loaded = ID3V230Frame::Loaded();
             frame->m_loaded->rawIndex = static_cast<int32_t>(k);
             m_rawOwner[k] = frame->lIndex;
-            lib.TagAddFrame(m_holder, f);
             loaded.push_back(frame);
         }
     } else {
-        // Other versions are read by id3lib from the file.
+        // Other versions are read by id3lib from the file (and never saved).
         LibTag tag(lib);
         m_framesSize = static_cast<int32_t>(lib.TagLinkWithFlags(tag.get(), m_fileName, ID3TT_ID3V2));
-        for (Handle f : tag.Frames()) {
-            loaded.push_back(FrameFromLibrary(lib, f, static_cast<int32_t>(loaded.size()) + 1));
-            lib.TagAddFrame(m_holder, f);
+        if (lib.TagNumFrames(tag.get()) > 0) {
+            for (Handle f : tag.Frames()) {
+                loaded.push_back(FrameFromLibrary(lib, f, static_cast<int32_t>(loaded.size()) + 1));
+            }
         }
     }
     m_frameCount = static_cast<int16_t>(std::min<size_t>(loaded.size(), INT16_MAX));
-
-    // The holder got a copy of every frame, in the same order.
-    m_holderFrames.assign(loaded.size(), nullptr);
-    {
-        Handle iterator = lib.TagCreateIterator(m_holder);
-        for (size_t i = 0; i < loaded.size(); ++i) m_holderFrames[i] = lib.IteratorGetNext(iterator);
-        lib.IteratorDelete(iterator);
-    }
 
     for (const ID3V230FramePtr& frame : loaded) m_frames->Add(frame);
     MergeDuplicates();
@@ -507,7 +502,7 @@ bool ID3V230::Edited(const ID3V230Frame& frame) const {
 }
 
 bool ID3V230::id3SetField(void* frame, const TagValue& value, ID3_FieldID fieldID) {
-    const ID3LibBinding& lib = m_holderLib != nullptr ? *m_holderLib : ID3LibBinding::Current();
+    const ID3LibBinding& lib = ID3LibBinding::Current();
     Handle field = lib.FrameGetField(frame, fieldID);
     if (field == nullptr) {
         ShowMessage("Unable to write data to field.\r\nID3V230::id3SetField()\r\nField '" +
@@ -553,7 +548,7 @@ bool ID3V230::UpdateTag(int32_t /*tagType*/) {
         return false;
     }
     try {
-        const ID3LibBinding& lib = m_holderLib != nullptr ? *m_holderLib : ID3LibBinding::Current();
+        const ID3LibBinding& lib = ID3LibBinding::Current();
         BinaryFile original(m_fileName);
         RawTag::Leading leading = RawTag::ReadLeading(original);
         if (leading.present && leading.major != 3) {
@@ -616,15 +611,9 @@ Bytes ID3V230::BuildTag(const ID3LibBinding& lib, const std::string& folder) {
         if (!frame || placed.count(frame.get()) != 0) continue;
         if (FromThisLoad(*frame)) {
             placed.insert(frame.get());
-            if (!Edited(*frame)) {
-                // A loaded frame without a record of its own: id3lib writes
-                // its copy, if it knows the frame type.
-                size_t at = static_cast<size_t>(frame->lIndex - 1);
-                if (at >= m_holderFrames.size() || m_holderFrames[at] == nullptr ||
-                    ID3LibBinding::LibFrameAbbr(lib.FrameGetID(m_holderFrames[at])).empty()) {
-                    continue;
-                }
-            }
+            // A loaded frame without a record of its own is not written
+            // unless it was changed.
+            if (!Edited(*frame)) continue;
         }
         planRender(frame);
     }
@@ -639,37 +628,34 @@ Bytes ID3V230::BuildTag(const ID3LibBinding& lib, const std::string& folder) {
             for (PlanEntry& entry : plan) {
                 if (!entry.frame) continue;
                 const ID3V230Frame& frame = *entry.frame;
-                Handle source = nullptr;
-                if (FromThisLoad(frame) && frame.lIndex >= 1 &&
-                    static_cast<size_t>(frame.lIndex) <= m_holderFrames.size()) {
-                    source = m_holderFrames[static_cast<size_t>(frame.lIndex - 1)];
+                // A loaded frame is changed in a fresh copy read from its
+                // record, so that the fields this class does not know stay.
+                Handle f = nullptr;
+                bool fromSource = false;
+                int32_t rawIndex = FromThisLoad(frame) ? frame.m_loaded->rawIndex : -1;
+                if (rawIndex >= 0 && static_cast<size_t>(rawIndex) < m_rawFrames.size()) {
+                    RawTag::Frame plain;
+                    RawTag::ForLibrary(m_rawFrames[static_cast<size_t>(rawIndex)], plain);
+                    LibTag single(lib);
+                    single.ParseRecord(plain.record);
+                    f = lib.TagRemoveFrame(single.get(), single.Only(plain.id));
+                    if (f == nullptr) throw KorvelException("UpdateTag", "id3lib could not read the frame " + plain.id + " again.");
+                    fromSource = true;
+                } else {
+                    f = lib.FrameNewID(std::max(0, lib.LibFrameID(frame.eType)));
+                    if (f == nullptr) throw KorvelException("UpdateTag", "id3lib could not create a frame.");
                 }
-                Handle fresh = nullptr;
-                if (source == nullptr) {
-                    fresh = lib.FrameNewID(std::max(0, lib.LibFrameID(frame.eType)));
-                    if (fresh == nullptr) throw KorvelException("UpdateTag", "id3lib could not create a frame.");
-                }
-                Handle probe = source != nullptr ? source : fresh;
                 if (frame.bDeleted && frame.eType != ID3FID_PICTURE &&
-                    lib.FrameGetField(probe, ValueField(frame.eType)) == nullptr) {
+                    lib.FrameGetField(f, ValueField(frame.eType)) == nullptr) {
                     // A deleted frame that has no value to empty is left out.
-                    lib.FrameDelete(fresh);
+                    lib.FrameDelete(f);
                     entry.frame = nullptr;
-                    entry.record = nullptr;
                     continue;
                 }
-                Handle target = fresh;
-                if (source != nullptr) {
-                    lib.TagAddFrame(tag.get(), source);
-                    target = tag.Frames().back();
-                }
-                Fill result = FillFrame(lib, target, frame, source != nullptr);
-                entry.expectedId = ID3LibBinding::LibFrameAbbr(lib.FrameGetID(target));
+                Fill result = FillFrame(lib, f, frame, fromSource);
+                entry.expectedId = ID3LibBinding::LibFrameAbbr(lib.FrameGetID(f));
                 entry.mayVanish = frame.vValue.ToString().empty() && frame.sDescription.empty();
-                if (fresh != nullptr) {
-                    lib.TagAddFrame(tag.get(), fresh);
-                    lib.FrameDelete(fresh);
-                }
+                if (!lib.TagAttachFrame(tag.get(), f)) lib.FrameDelete(f);
                 if (result == Fill::Failed) {
                     throw KorvelException("UpdateTag", "Unable to write data to field.");
                 }
@@ -740,21 +726,34 @@ ID3V230::Fill ID3V230::FillFrame(const ID3LibBinding& lib, void* f, const ID3V23
                         ? (!loaded || frame.Picture != loaded->picture)
                         : (!loaded || frame.bDeleted || !SameValue(frame.vValue, loaded->value));
 
-    // Text that Windows-1252 cannot hold turns the frame into UTF-16; the
-    // texts it already holds are carried over into the new encoding.
-    bool needUnicode = (setDescription && !IsAnsiRepresentable(frame.sDescription)) ||
-                       (setValue && valueField == ID3FN_TEXT && !IsAnsiRepresentable(frame.vValue.ToString()));
+    // The frame's texts are single-byte when Windows-1252 holds all of them
+    // and UTF-16 otherwise; a change of encoding carries the texts the frame
+    // keeps over into the new one.
     Handle encoding = lib.FrameGetField(f, ID3FN_TEXTENC);
-    if (needUnicode && encoding != nullptr &&
-        lib.FieldGetINT(encoding) != static_cast<uint32_t>(ID3LibBinding::kEncodingUTF16)) {
+    if (encoding != nullptr) {
+        std::vector<std::pair<Handle, std::string>> texts;
+        bool needUnicode = false;
         for (int32_t id = ID3FN_NOFIELD; id <= ID3FN_LASTFIELDID; ++id) {
             Handle field = lib.FrameGetField(f, static_cast<ID3_FieldID>(id));
             if (field == nullptr || id == ID3FN_TEXTENC || !lib.FieldIsEncodable(field)) continue;
             std::string text = ReadText(lib, field);
-            lib.FieldSetEncoding(field, ID3LibBinding::kEncodingUTF16);
-            lib.FieldSetUNICODE(field, Utf8ToUtf16(text));
+            if (id == ID3FN_DESCRIPTION && setDescription) text = frame.sDescription;
+            if (id == valueField && setValue) text = frame.vValue.ToString();
+            needUnicode = needUnicode || !IsAnsiRepresentable(text);
+            texts.emplace_back(field, std::move(text));
         }
-        lib.FieldSetINT(encoding, ID3LibBinding::kEncodingUTF16);
+        int wanted = needUnicode ? ID3LibBinding::kEncodingUTF16 : ID3LibBinding::kEncodingLatin1;
+        if (lib.FieldGetINT(encoding) != static_cast<uint32_t>(wanted)) {
+            for (const auto& [field, text] : texts) {
+                lib.FieldSetEncoding(field, wanted);
+                if (needUnicode) {
+                    lib.FieldSetUNICODE(field, Utf8ToUtf16(text));
+                } else {
+                    lib.FieldSetASCII(field, Utf8ToAnsi(text));
+                }
+            }
+            lib.FieldSetINT(encoding, static_cast<uint32_t>(wanted));
+        }
     }
 
     bool ok = true;

@@ -180,14 +180,10 @@ private:
     std::string m_failure;
     bool m_unreadable = false;  // the last load refused the file's tag
 
-    // What the last load kept beside the frame objects: an unlinked id3lib tag
-    // holding a copy of every loaded frame (the base for changing one), and
-    // the frame records of the file's ID3v2.3 tag with the lIndex of the
-    // frame object each belongs to (0 for records id3lib did not report).
+    // The frame records of the file's ID3v2.3 tag as the last load found
+    // them, with the lIndex of the frame object each belongs to (0 for
+    // records id3lib could not read).
     uint64_t m_loadId = 0;
-    const ID3LibBinding* m_holderLib = nullptr;
-    void* m_holder = nullptr;
-    std::vector<void*> m_holderFrames;  // by lIndex - 1
     std::vector<RawTag::Frame> m_rawFrames;
     std::vector<int32_t> m_rawOwner;
 };

@@ -217,6 +217,40 @@ TEST(ID3V230Load, ReadsFramesOfTheID3v2TagOnly) {
     EXPECT_EQ(comm->colFields->Count(), 0);
 }
 
+TEST(ID3V230Load, OtherVersionsAreLinkedToTheirID3v2TagOnly) {
+    // id3lib's plain link would merge the ID3v1 tag into the frames.
+    test::TempDir dir;
+    Bytes v22Title = Concat({B("TT2\0\0\x05", 6), Latin1Text("Two!")});
+    std::string path = dir.File("a.mp3");
+    test::WriteFile(path, Concat({test::Tag(2, {v22Title}), test::MpegAudio(), test::ID3v1Record("Version one")}));
+    ID3V230 tag;
+    tag.AttachFile(path);
+    EXPECT_EQ(tag.FrameCount(), 1);
+    EXPECT_EQ(tag.Title(), "Two!");
+    EXPECT_EQ(tag.Artist(), "");
+
+    // Year text out of the 16-bit range reads 0.
+    test::WriteFile(path, Concat({Tag23({Frame23("TYER", Latin1Text("99999"))}), test::MpegAudio()}));
+    tag.AttachFile(path);
+    EXPECT_EQ(tag.FrameValue(ID3FID_YEAR).ToString(), "99999");
+    EXPECT_EQ(tag.Year(), 0);
+}
+
+TEST(ID3V230Load, FieldsOfAnId3libFrame) {
+    const ID3LibBinding& lib = ID3LibBinding::Current();
+    void* comment = lib.FrameNewID(lib.LibFrameID(ID3FID_COMMENT));
+    ASSERT_NE(comment, nullptr);
+    ID3V230Frame frame;
+    auto before = frame.colFields;
+    frame.Load(comment);
+    EXPECT_NE(frame.colFields, before);
+    std::vector<int32_t> ids;
+    for (const auto& field : *frame.colFields) ids.push_back(field->eFieldID);
+    EXPECT_EQ(ids, (std::vector<int32_t>{ID3FN_TEXTENC, ID3FN_TEXT, ID3FN_DESCRIPTION, ID3FN_LANGUAGE}));
+    EXPECT_EQ(frame.colFields->Item(int64_t{4})->lSize, 3);
+    lib.FrameDelete(comment);
+}
+
 TEST(ID3V230Load, LongValuesAndPicturesAreReadWhole) {
     test::TempDir dir;
     std::string lyrics(5000, 'l');

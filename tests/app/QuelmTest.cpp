@@ -1,0 +1,373 @@
+// Quelm's window driven the way a user drives it: loading by path, by drop
+// and through the menu, switching tabs, editing the tags and saving them,
+// checked against the files on disk.
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QDropEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QUrl>
+
+#include "AppInfo.h"
+#include "BusyCursor.h"
+#include "MainWindow.h"
+#include "WidgetTestSupport.h"
+#include "WindowParts.h"
+#include "controls/ID3v1.h"
+#include "controls/Lyrics.h"
+#include "core/FileHandler.h"
+#include "core/FileReport.h"
+#include "core/ReplacementFile.h"
+#include "support/ID3V2Builder.h"
+#include "support/Mp3Builder.h"
+#include "support/TestSupport.h"
+
+namespace kt = korvel::test;
+using korvel::Bytes;
+using korvel::quelm::MainWindow;
+
+namespace {
+
+const char* const kCrLf = "\r\n";
+
+// Twenty frames of silence.
+Bytes Audio() {
+    kt::Mp3Spec spec;
+    spec.Frames = 20;
+    return kt::BuildFrames(spec);
+}
+
+// An ID3v2 tag of the given version holding a title and an artist.
+Bytes SmallID3v2(uint8_t major, const std::string& title) {
+    auto frame = [major](const std::string& id, const Bytes& data) {
+        return major == 4 ? kt::Frame24(id, data) : kt::Frame23(id, data);
+    };
+    return kt::Tag(major,
+                   kt::Concat({frame("TIT2", kt::Latin1(title)),
+                               frame("TPE1", kt::Latin1("Tag Artist"))}),
+                   0, 256);
+}
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+// Receives the links the window asks the platform to open.
+class LinkCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl& url) { opened << url; }
+};
+
+// A drag of local files (or of plain text) over a widget, ending in a drop.
+bool DropOn(QWidget* target, const QStringList& files, const QString& text = QString()) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& file : files) urls << QUrl::fromLocalFile(file);
+    if (!urls.isEmpty()) data.setUrls(urls);
+    if (!text.isEmpty()) data.setText(text);
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    return drop.isAccepted();
+}
+
+}  // namespace
+
+class QuelmTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<kt::TempDir> dir;
+    std::unique_ptr<MainWindow> window;
+
+    template <typename T = QWidget>
+    T* Child(const char* name) const {
+        T* child = window->findChild<T*>(QString::fromLatin1(name));
+        if (child == nullptr) qFatal("no child %s", name);
+        return child;
+    }
+    QLineEdit* PathBox() const { return Child<QLineEdit>("txtFile"); }
+    QTabWidget* Tabs() const { return Child<QTabWidget>("tspMain"); }
+    QTreeWidget* TagList() const { return Child<QTreeWidget>("lvwTag"); }
+    QPushButton* UpdateButton() const { return Child<QPushButton>("cmdUpdate"); }
+    korvel::controls::ID3v1* ID3v1Editor() const { return Child<korvel::controls::ID3v1>("ucID3v1"); }
+    QLineEdit* ID3v1Box(const char* name) const {
+        return ID3v1Editor()->findChild<QLineEdit*>(QString::fromLatin1(name));
+    }
+
+    std::unique_ptr<MainWindow> NewWindow() {
+        auto settings =
+            std::make_unique<QSettings>(Q(dir->File("quelm.ini")), QSettings::IniFormat);
+        auto made = std::make_unique<MainWindow>(std::move(settings));
+        made->show();
+        return made;
+    }
+
+    // An MP3 file in the scratch folder: ID3v2 bytes, audio, extra bytes
+    // (a Lyrics3 block) and an ID3v1 record, each optional.
+    QString MakeFile(const std::string& name, const Bytes& id3v2, const Bytes& id3v1,
+                     const Bytes& beforeID3v1 = {}) {
+        const std::string path = dir->File(name);
+        kt::WriteFile(path, kt::Concat({id3v2, Audio(), beforeID3v1, id3v1}));
+        return Q(path);
+    }
+
+    // The attribute column of the TAG page, and the rows as "attribute=value".
+    QStringList ShownRows() const {
+        QStringList rows;
+        for (int i = 0; i < TagList()->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* item = TagList()->topLevelItem(i);
+            rows << item->text(0) + QLatin1Char('=') + item->text(1);
+        }
+        return rows;
+    }
+    static QStringList ExpectedRows(const QString& path) {
+        korvel::FileHandler file;
+        if (!file.Create(path.toStdString())) return {};
+        QStringList rows;
+        for (const korvel::AttributeRow& row : korvel::AttributeRows(file)) {
+            rows << Q(row.Attribute) + QLatin1Char('=') + korvel::quelm::ListText(Q(row.Value));
+        }
+        return rows;
+    }
+    bool TabHasIcon(const QString& key) const {
+        for (int i = 0; i < Tabs()->count(); ++i) {
+            if (window->TabKey(i) == key) return !Tabs()->tabIcon(i).isNull();
+        }
+        qFatal("no tab %s", qPrintable(key));
+    }
+    QString ID3v1TitleOnDisk(const QString& path) const {
+        korvel::FileHandler file;
+        file.Create(path.toStdString());
+        return file.HasID3V1Tag() ? Q(file.ID3v1xTag()->Title()) : QString();
+    }
+
+private slots:
+    void init() {
+        dir = std::make_unique<kt::TempDir>();
+        window = NewWindow();
+    }
+    void cleanup() {
+        window.reset();
+        dir.reset();
+    }
+
+    void startsEmptyWithItsParts() {
+        QCOMPARE(window->objectName(), QStringLiteral("frmOCXTest"));
+        QVERIFY(window->windowTitle().startsWith(QStringLiteral("Ambrin")));
+        QCOMPARE(Child<QLabel>("lblDescription")->text(),
+                 QStringLiteral("Drag && Drop MP3-Files into the textbox below."));
+        QCOMPARE(Child<QLabel>("lblInfo")->text(),
+                 QStringLiteral("This is a preview (Beta 1). Use it at your own risk."));
+        QCOMPARE(UpdateButton()->text(), QStringLiteral("Update"));
+        QCOMPARE(Child<QPushButton>("cmdUndoChanges")->text(), QStringLiteral("Undo Changes"));
+        QVERIFY(Child<QPlainTextEdit>("txtMPEGInfo")->toPlainText().isEmpty());
+        QCOMPARE(TagList()->columnCount(), 2);
+        QCOMPARE(TagList()->headerItem()->text(0), QStringLiteral("Attribute"));
+        QCOMPARE(TagList()->headerItem()->text(1), QStringLiteral("Value"));
+
+        // Five tabs in this order, with their keys and pages; no icons yet.
+        const QStringList captions = {QStringLiteral("Info"), QStringLiteral("TAG"),
+                                      QStringLiteral("ID3v1x Tag"), QStringLiteral("ID3v2x Tag"),
+                                      QStringLiteral("Lyrics Tag")};
+        const QStringList keys = {QStringLiteral("1_"), QStringLiteral("5_"), QStringLiteral("2_"),
+                                  QStringLiteral("3_"), QStringLiteral("4_")};
+        const char* const pages[] = {"frmMPEGInfo", "frmTag", "ucID3v1", "ucID3v2", "ucLyrics"};
+        QCOMPARE(Tabs()->count(), 5);
+        for (int i = 0; i < 5; ++i) {
+            QCOMPARE(Tabs()->tabText(i), captions[i]);
+            QCOMPARE(window->TabKey(i), keys[i]);
+            QVERIFY(Tabs()->tabIcon(i).isNull());
+            QWidget* page = Child(pages[i]);
+            QVERIFY(page == Tabs()->widget(i) || Tabs()->widget(i)->isAncestorOf(page));
+        }
+        QCOMPARE(Tabs()->currentIndex(), 0);
+        QCOMPARE(MainWindow::PageNumber(QStringLiteral("5_")), 5);
+        QCOMPARE(MainWindow::PageNumber(QStringLiteral("12_")), 12);
+
+        // The mail link sits right beside its caption and opens a mail link.
+        auto* report = Child<QLabel>("lblReport");
+        auto* link = Child<korvel::quelm::LinkLabel>("lblHomepage");
+        QCOMPARE(report->text(), QStringLiteral("Report errors to "));
+        QCOMPARE(link->Tag(), QStringLiteral("mailto:") + link->text());
+        QCOMPARE(link->geometry().left(), report->geometry().right() + 1);
+        QCOMPARE(link->cursor().shape(), Qt::PointingHandCursor);
+        LinkCatcher catcher;
+        QDesktopServices::setUrlHandler(QStringLiteral("mailto"), &catcher, "open");
+        QTest::mouseClick(link, Qt::LeftButton);
+        QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
+        QCOMPARE(catcher.opened, QList<QUrl>{QUrl(link->Tag())});
+
+        // Update and Undo Changes with an empty path box do nothing at all.
+        test::MessageCapture messages;
+        QTest::mouseClick(UpdateButton(), Qt::LeftButton);
+        QTest::mouseClick(Child<QPushButton>("cmdUndoChanges"), Qt::LeftButton);
+        QVERIFY(messages.messages.empty());
+        QVERIFY(UpdateButton()->isEnabled());
+    }
+
+    void loadsTheFileNamedInThePathBox() {
+        const QString both = MakeFile("both.mp3", SmallID3v2(3, "Version Two"),
+                                      kt::ID3v1Record("Version One", "Artist", "", "1999", "", 4));
+        PathBox()->setText(both);
+        QTest::keyClick(PathBox(), Qt::Key_Return);
+
+        QCOMPARE(ShownRows(), ExpectedRows(both));
+        QVERIFY(ShownRows().contains(QStringLiteral("ID3v2:Version=2.3.0")));
+        QVERIFY(ShownRows().contains(QStringLiteral("ID3v1xTag.Track=4")));
+        korvel::FileHandler file;
+        QVERIFY(file.Create(both.toStdString()));
+        QCOMPARE(Child<QPlainTextEdit>("txtMPEGInfo")->toPlainText(),
+                 Q(korvel::MPEGInfoText(file)).replace(QLatin1String(kCrLf), QLatin1String("\n")));
+        QCOMPARE(ID3v1Editor()->Title(), QStringLiteral("Version One"));
+        QVERIFY(TabHasIcon(QStringLiteral("2_")));
+        QVERIFY(TabHasIcon(QStringLiteral("3_")));
+        QVERIFY(!TabHasIcon(QStringLiteral("4_")));
+        QVERIFY(!TabHasIcon(QStringLiteral("1_")));
+        // Every column fits its widest entry.
+        for (int column = 0; column < 2; ++column) {
+            for (int i = 0; i < TagList()->topLevelItemCount(); ++i) {
+                const QString text = TagList()->topLevelItem(i)->text(column);
+                QVERIFY(TagList()->columnWidth(column) >=
+                        TagList()->fontMetrics().horizontalAdvance(text));
+            }
+        }
+
+        // A file with only a Lyrics3 tag: the icons follow the new file.
+        const QString lyrics =
+            MakeFile("lyrics.mp3", {}, kt::ID3v1Record("L"),
+                     kt::B("LYRICSBEGININD0000210EAR00006Singer000035LYRICS200"));
+        QVERIFY(window->OpenFile(lyrics));
+        QCOMPARE(PathBox()->text(), lyrics);
+        QVERIFY(!TabHasIcon(QStringLiteral("3_")));
+        QVERIFY(TabHasIcon(QStringLiteral("4_")));
+        QVERIFY(ShownRows().contains(QStringLiteral("Lyrics:EAR=Singer")));
+        QCOMPARE(ShownRows(), ExpectedRows(lyrics));
+    }
+
+    void failedLoadsShowTheErrorAndKeepTheWindow() {
+        const QString good = MakeFile("good.mp3", {}, kt::ID3v1Record("Kept Title"));
+        QVERIFY(window->OpenFile(good));
+        const QStringList rows = ShownRows();
+
+        const std::string zip = dir->File("archive.mp3");
+        kt::WriteFile(zip, kt::Concat({kt::B("PK\x03\x04", 4), Bytes(300, 0)}));
+        test::MessageCapture messages;
+        QVERIFY(!window->OpenFile(Q(zip)));
+        QCOMPARE(messages.messages.size(), size_t(1));
+        QCOMPARE(messages.messages[0].text,
+                 std::string("-2147221504\r\nCreate\r\nThis is a ZIP-File"));
+        QCOMPARE(messages.messages[0].icon, korvel::MessageIcon::Critical);
+        QCOMPARE(messages.messages[0].caption, std::string());
+        QCOMPARE(ShownRows(), rows);
+        QCOMPARE(ID3v1Editor()->Title(), QStringLiteral("Kept Title"));
+
+        messages.messages.clear();
+        QVERIFY(!window->OpenFile(Q(dir->File("missing.mp3"))));
+        QCOMPARE(messages.messages.size(), size_t(1));
+        QCOMPARE(ShownRows(), rows);
+    }
+
+    void reportsATagThatDoesNotLoadAndShowsTheRest() {
+        // The size of this Lyrics3 tag is not a number.
+        const QString path = MakeFile("badlyrics.mp3", {}, kt::ID3v1Record("Still Shown"),
+                                      kt::B("LYRICSBEGINabcdefLYRICS200"));
+        test::MessageCapture messages;
+        QVERIFY(window->OpenFile(path));
+        QCOMPARE(messages.messages.size(), size_t(1));
+        QVERIFY(messages.messages[0].text.find("LyricsTag::Load") != std::string::npos);
+        QVERIFY(messages.messages[0].text.find("is not a number") != std::string::npos);
+        QVERIFY(ShownRows().contains(QStringLiteral("ID3v1xTag.Title=Still Shown")));
+        QVERIFY(!TabHasIcon(QStringLiteral("4_")));
+        QVERIFY(!Child<korvel::controls::Lyrics>("ucLyrics")->HasTag());
+    }
+
+    void dropsOfOneFileLoadItAndOfSeveralReload() {
+        const QString first = MakeFile("first.mp3", {}, kt::ID3v1Record("First"));
+        const QString second = MakeFile("second.mp3", {}, kt::ID3v1Record("Second"));
+
+        QVERIFY(DropOn(PathBox(), {first}));
+        QCOMPARE(PathBox()->text(), first);
+        QCOMPARE(ID3v1Editor()->Title(), QStringLiteral("First"));
+
+        // Change the file behind the window's back; two dropped files keep the
+        // path and reload it.
+        {
+            korvel::FileHandler file;
+            QVERIFY(file.Create(first.toStdString()));
+            file.ID3v1xTag()->setTitle("First, changed");
+            QVERIFY(file.writeID3v1xTag());
+        }
+        QVERIFY(DropOn(PathBox(), {second, first}));
+        QCOMPARE(PathBox()->text(), first);
+        QCOMPARE(ID3v1Editor()->Title(), QStringLiteral("First, changed"));
+
+        // One file dropped anywhere on the window.
+        QVERIFY(DropOn(window.get(), {second}));
+        QCOMPARE(PathBox()->text(), second);
+        QCOMPARE(ID3v1Editor()->Title(), QStringLiteral("Second"));
+
+        // Plain text is not a file: the path box takes it as text, nothing loads.
+        PathBox()->clear();
+        DropOn(PathBox(), {}, QStringLiteral("just text"));
+        QCOMPARE(ID3v1Editor()->Title(), QStringLiteral("Second"));
+    }
+
+    void undoChangesReloadsTheFile() {
+        const QString path = MakeFile("undo.mp3", {}, kt::ID3v1Record("On Disk"));
+        QVERIFY(window->OpenFile(path));
+        Tabs()->setCurrentIndex(2);
+        ID3v1Box("txtTitle")->setText(QStringLiteral("Edited"));
+        QTest::mouseClick(Child<QPushButton>("cmdUndoChanges"), Qt::LeftButton);
+        QCOMPARE(ID3v1Editor()->Title(), QStringLiteral("On Disk"));
+        QCOMPARE(ID3v1TitleOnDisk(path), QStringLiteral("On Disk"));
+    }
+
+    void listTextKeepsRowsOnOneReadableLine() {
+        using korvel::quelm::ListText;
+        QCOMPARE(ListText(QStringLiteral("a\r\nb")), QStringLiteral("a\\r\\nb"));
+        QCOMPARE(ListText(QString::fromUtf8("x\0y\t\x01", 5)), QStringLiteral("x\\0y\\t\\x01"));
+        QCOMPARE(ListText(QStringLiteral("abcdef"), 4), QStringLiteral("abcd") + QChar(0x2026));
+        QCOMPARE(ListText(QStringLiteral("\u00e9t\u00e9")), QStringLiteral("\u00e9t\u00e9"));
+    }
+
+    void remembersItsSize() {
+        window->resize(990, 720);
+        window->StoreSettings();
+        window.reset();
+        window = NewWindow();
+        QCOMPARE(window->size(), QSize(990, 720));
+    }
+
+    void messagesAreShownWithTheNormalCursor() {
+        test::MessageCapture messages;
+        korvel::MessageHandler before = korvel::SetMessageHandler({});
+        std::vector<bool> busyAtMessage;
+        korvel::SetMessageHandler([&](const std::string&, korvel::MessageIcon, const std::string&) {
+            busyAtMessage.push_back(QGuiApplication::overrideCursor() != nullptr);
+        });
+        korvel::quelm::ShowMessagesWithNormalCursor();
+        {
+            korvel::quelm::BusyCursor outer;
+            korvel::quelm::BusyCursor inner;
+            korvel::ShowMessage("text", korvel::MessageIcon::Information);
+            QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        }
+        QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+        korvel::SetMessageHandler(before);
+        QCOMPARE(busyAtMessage, std::vector<bool>{false});
+    }
+};
+
+QTEST_MAIN(QuelmTest)
+#include "QuelmTest.moc"
