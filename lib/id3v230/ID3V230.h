@@ -3,11 +3,13 @@
 // through id3lib, well-known values as properties, and the writing of the
 // whole list back as the file's new ID3v2.3 tag.
 //
-// Reading links an id3lib tag to the file's ID3v2 tag only. Saving builds the
+// Reading hands id3lib the file's ID3v2 tag only (an ID3v2.3 tag frame by
+// frame, after the frame records were checked here). Saving builds the
 // complete new file beside the MP3 and puts it in place with one rename:
 // frames the list did not change are carried over byte for byte, changed and
 // new frames are rendered by id3lib. The class reports failures through its
-// boolean and code results (LastFailure says why); it does not throw.
+// boolean and code results (LastFailure says why); only loading throws, for a
+// file that cannot be read or a tag id3lib must not be given.
 #include <cstdint>
 #include <memory>
 #include <string>
