@@ -7,32 +7,34 @@
 #include "core/Picture.h"
 #include "errors/KorvelException.h"
 #include "id3v2/ID3V2Helpers.h"
+#include "id3v2/ID3V2Tag.h"
 #include "id3v230/ID3V230.h"
-#include "id3v230/RawTag.h"
 
 namespace korvel::cli {
 
 namespace {
 
-// The text options and the properties they set.
+// The text options and the properties they set: on a new updatable tag for a
+// file without a tag, on the file's ID3v2 tag otherwise.
 struct TextOption {
     const char* name;
     void (ID3V230::*set)(const std::string&);
+    void (ID3V2Tag::*setExisting)(const std::string&);
 };
 
 const TextOption kTextOptions[] = {
-    {"--title", &ID3V230::setTitle},
-    {"--artist", &ID3V230::setArtist},
-    {"--album", &ID3V230::setAlbum},
-    {"--track", &ID3V230::setTrack},
-    {"--genre", &ID3V230::setGenre},
-    {"--comment", &ID3V230::setComments},
-    {"--composer", &ID3V230::setComposer},
-    {"--copyright", &ID3V230::setCopyright},
-    {"--encoded-by", &ID3V230::setEncodedBy},
-    {"--original-artist", &ID3V230::setOriginalArtist},
-    {"--url", &ID3V230::setUserURL},
-    {"--lyrics", &ID3V230::setLyricsUnsynced},
+    {"--title", &ID3V230::setTitle, &ID3V2Tag::setTitle},
+    {"--artist", &ID3V230::setArtist, &ID3V2Tag::setArtist},
+    {"--album", &ID3V230::setAlbum, &ID3V2Tag::setAlbum},
+    {"--track", &ID3V230::setTrack, &ID3V2Tag::setTrack},
+    {"--genre", &ID3V230::setGenre, &ID3V2Tag::setGenre},
+    {"--comment", &ID3V230::setComments, &ID3V2Tag::setComment},
+    {"--composer", &ID3V230::setComposer, &ID3V2Tag::setComposer},
+    {"--copyright", &ID3V230::setCopyright, &ID3V2Tag::setCopyright},
+    {"--encoded-by", &ID3V230::setEncodedBy, &ID3V2Tag::setEncodedBy},
+    {"--original-artist", &ID3V230::setOriginalArtist, &ID3V2Tag::setOriginalArtist},
+    {"--url", &ID3V230::setUserURL, &ID3V2Tag::setUserURL},
+    {"--lyrics", &ID3V230::setLyricsUnsynced, &ID3V2Tag::setLyricsUnsynced},
 };
 
 // What the command line asks to change, checked before the file is touched.
@@ -45,6 +47,12 @@ struct Changes {
     void ApplyTo(ID3V230& tag) const {
         for (const auto& [option, value] : texts) (tag.*option->set)(value);
         if (year) tag.setYear(*year);
+        if (setPicture) tag.setPicture(picture);
+    }
+
+    void ApplyTo(ID3V2Tag& tag) const {
+        for (const auto& [option, value] : texts) (tag.*option->setExisting)(value);
+        if (year) tag.setYear(std::to_string(*year));
         if (setPicture) tag.setPicture(picture);
     }
 };
@@ -133,21 +141,24 @@ int RunV2(const std::vector<std::string>& args) {
         return kExitOk;
     }
 
-    uint8_t major = RawTag::ReadLeading(BinaryFile(path)).major;
+    // A file with a tag: the values are copied into the file's ID3v2 tag and
+    // saved through it, as the desktop program saves them.
+    const ID3V2TagPtr existing = file.ID3V2Tag();
+    const int major = existing->Version()->Minor();
     if (major != 3) {
-        std::cerr << "korvel v2: the ID3v2." << int{major} << " tag of '" << path
+        std::cerr << "korvel v2: the ID3v2." << major << " tag of '" << path
                   << "' is read-only; only ID3v2.3 tags can be changed\n";
         return kExitFailure;
     }
-    try {
-        tag->AttachFile(path);
-    } catch (const KorvelException& e) {
-        std::cerr << "korvel v2: " << e.Description() << "\n";
+    if (!existing->canSave()) {
+        std::cerr << "korvel v2: " << existing->LastError()->Stream() << "\n";
         return kExitFailure;
     }
-    changes.ApplyTo(*tag);
-    if (!tag->UpdateTag(ID3TT_ID3V2)) {
-        std::cerr << "korvel v2: Unable to save the ID3v23 tag: " << tag->LastFailure() << "\n";
+    changes.ApplyTo(*existing);
+    if (!existing->saveTag()) {
+        const ID3V23TagPtr reader = existing->ID3V23Tag();
+        std::cerr << "korvel v2: Unable to save the ID3v23 tag: "
+                  << (reader ? reader->UpdatableTag()->LastFailure() : std::string()) << "\n";
         return kExitFailure;
     }
     return kExitOk;
