@@ -27,6 +27,7 @@
 #include "WindowParts.h"
 #include "controls/Controls.h"
 #include "controls/ID3v1.h"
+#include "controls/ID3v2.h"
 #include "controls/Lyrics.h"
 #include "controls/PropertyBag.h"
 #include "controls/QtMessages.h"
@@ -203,8 +204,8 @@ void MainWindow::CreateTabs() {
     m_ucID3v1 = qobject_cast<korvel::controls::ID3v1*>(
         CreateControl(QStringLiteral("KORVEL.ID3v1")));
     m_ucID3v1->setObjectName(QStringLiteral("ucID3v1"));
-    m_ucID3v2 = CreateControl(QStringLiteral("KORVEL.ID3v2"));
-    if (m_ucID3v2 == nullptr) m_ucID3v2 = new QWidget;
+    m_ucID3v2 = qobject_cast<korvel::controls::ID3v2*>(
+        CreateControl(QStringLiteral("KORVEL.ID3v2")));
     m_ucID3v2->setObjectName(QStringLiteral("ucID3v2"));
     m_ucLyrics = qobject_cast<korvel::controls::Lyrics*>(
         CreateControl(QStringLiteral("KORVEL.Lyrics")));
@@ -246,19 +247,15 @@ void MainWindow::BuildMenu() {
 
 void MainWindow::RestoreSettings() {
     const QSize size = m_settings->value(QString::fromLatin1(kSizeKey)).toSize();
-    resize(size.isValid() ? size.expandedTo(minimumSizeHint()) : QSize(860, 640));
-    if (auto* control = dynamic_cast<korvel::controls::PersistentControl*>(m_ucID3v2)) {
-        korvel::controls::SettingsPropertyBag bag(*m_settings, QString::fromLatin1(kID3v2Group));
-        control->ReadProperties(bag);
-    }
+    resize(size.isValid() ? size.expandedTo(minimumSizeHint()) : QSize(900, 700));
+    const korvel::controls::SettingsPropertyBag bag(*m_settings, QString::fromLatin1(kID3v2Group));
+    m_ucID3v2->ReadProperties(bag);
 }
 
 void MainWindow::StoreSettings() {
     m_settings->setValue(QString::fromLatin1(kSizeKey), size());
-    if (auto* control = dynamic_cast<korvel::controls::PersistentControl*>(m_ucID3v2)) {
-        korvel::controls::SettingsPropertyBag bag(*m_settings, QString::fromLatin1(kID3v2Group));
-        control->WriteProperties(bag);
-    }
+    korvel::controls::SettingsPropertyBag bag(*m_settings, QString::fromLatin1(kID3v2Group));
+    m_ucID3v2->WriteProperties(bag);
     m_settings->sync();
 }
 
@@ -301,14 +298,6 @@ void MainWindow::SetTabImage(int pageNumber, const QString& imageKey, bool shown
     if (index >= 0) m_tspMain->setTabIcon(index, shown ? TabImage(imageKey) : QIcon());
 }
 
-// ---------------------------------------------------------------- the ID3v2 editor
-
-void MainWindow::SetEditorID3V2Tag(const korvel::ID3V2TagPtr& tag) {
-    m_ucID3v2->setProperty("ID3V2Tag", tag ? QVariant::fromValue(tag) : QVariant());
-}
-
-bool MainWindow::EditorFlag(const char* name) const { return m_ucID3v2->property(name).toBool(); }
-
 // ---------------------------------------------------------------- loading
 
 bool MainWindow::OpenFile(const QString& path) {
@@ -350,7 +339,7 @@ bool MainWindow::Load(const QString& path) {
     }
 
     m_ucID3v1->setID3v1xTag(file->ID3v1xTag());
-    SetEditorID3V2Tag(file->ID3V2Tag());
+    m_ucID3v2->setID3V2Tag(file->ID3V2Tag());
     // A Lyrics3 tag that does not load is reported with the attribute rows.
     korvel::LyricsTagPtr lyrics;
     try {
@@ -419,14 +408,14 @@ bool MainWindow::Save(const std::string& path) {
     std::string message;
     bool updated = false;
 
-    const QVariant held = m_ucID3v2->property("ID3V2Tag");
+    const QVariant held = m_ucID3v2->ID3V2Tag();
     const auto tag = held.value<korvel::ID3V2TagPtr>();
     const auto newTag = held.value<korvel::ID3V230Ptr>();
     auto file = std::make_shared<korvel::FileHandler>();
 
     if (!tag && !newTag) {
         // The file has no ID3v2 tag and none is to be made: nothing is written.
-        if (EditorFlag("HasTag")) {
+        if (m_ucID3v2->HasTag()) {
             Tell(std::string("Internal failure!") + kCrLf +
                      "Unable to save the tag because the Tag object is not initialized!",
                  MessageIcon::Exclamation);
@@ -436,7 +425,7 @@ bool MainWindow::Save(const std::string& path) {
 
     if (newTag) {
         file->Create(path);
-        if (EditorFlag("HasTag")) {
+        if (m_ucID3v2->HasTag()) {
             if (file->createID3V2Tag(newTag)) {
                 message += std::string("ID3v2 Tag successfully created.") + kCrLf;
                 updated = true;
@@ -444,7 +433,7 @@ bool MainWindow::Save(const std::string& path) {
                 Tell("Unable to create the Tag.", MessageIcon::Exclamation);
             }
         }
-    } else if (EditorFlag("removeTag")) {
+    } else if (m_ucID3v2->removeTag()) {
         file->Create(path);
         const korvel::ID3V2TagPtr current = file->ID3V2Tag();
         const korvel::ID3V23TagPtr reader = current ? current->ID3V23Tag() : nullptr;

@@ -25,6 +25,7 @@ class QTreeWidget;
 
 namespace korvel::controls {
 class ID3v1;
+class ID3v2;
 class Lyrics;
 }  // namespace korvel::controls
 
@@ -91,10 +92,6 @@ private:
     void SetTabImage(int pageNumber, const QString& imageKey, bool shown);
     int TabIndexOfPage(int pageNumber) const;
 
-    // The ID3v2 editor, reached through its properties.
-    void SetEditorID3V2Tag(const korvel::ID3V2TagPtr& tag);
-    bool EditorFlag(const char* name) const;
-
     std::unique_ptr<QSettings> m_settings;
 
     QWidget* m_frmFile = nullptr;
@@ -106,7 +103,7 @@ private:
     QWidget* m_frmTag = nullptr;
     QTreeWidget* m_lvwTag = nullptr;
     korvel::controls::ID3v1* m_ucID3v1 = nullptr;
-    QWidget* m_ucID3v2 = nullptr;
+    korvel::controls::ID3v2* m_ucID3v2 = nullptr;
     korvel::controls::Lyrics* m_ucLyrics = nullptr;
     QWidget* m_frmButtons = nullptr;
     QLabel* m_lblInfo = nullptr;

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -21,6 +22,7 @@
 #include "WidgetTestSupport.h"
 #include "WindowParts.h"
 #include "controls/ID3v1.h"
+#include "controls/ID3v2.h"
 #include "controls/Lyrics.h"
 #include "core/FileHandler.h"
 #include "core/FileReport.h"
@@ -105,6 +107,17 @@ class QuelmTest : public QObject {
         return ID3v1Editor()->findChild<QLineEdit*>(QString::fromLatin1(name));
     }
 
+    korvel::controls::ID3v2* V2Editor() const { return Child<korvel::controls::ID3v2>("ucID3v2"); }
+    template <typename T>
+    T* V2Child(const char* name) const {
+        T* child = V2Editor()->findChild<T*>(QString::fromLatin1(name));
+        if (child == nullptr) qFatal("no child %s in the ID3v2 editor", name);
+        return child;
+    }
+    QLineEdit* V2Line(const char* name) const { return V2Child<QLineEdit>(name); }
+    QPlainTextEdit* V2Text(const char* name) const { return V2Child<QPlainTextEdit>(name); }
+    QCheckBox* V2Check() const { return V2Child<QCheckBox>("chkID3v2"); }
+
     std::unique_ptr<MainWindow> NewWindow() {
         auto settings =
             std::make_unique<QSettings>(Q(dir->File("quelm.ini")), QSettings::IniFormat);
@@ -121,6 +134,37 @@ class QuelmTest : public QObject {
         kt::WriteFile(path, kt::Concat({id3v2, Audio(), beforeID3v1, id3v1}));
         return Q(path);
     }
+
+    // An MP3 file whose ID3v2 tag (version 2.3 or 2.4) mutagen writes: title,
+    // artist and a comment given as a Python literal; the ID3v1 record follows.
+    QString MutagenFile(const std::string& name, int major, const std::string& comment,
+                        const Bytes& id3v1) {
+        const QString path = MakeFile(name, {}, {});
+        const std::string script =
+            "import sys\n"
+            "from mutagen.id3 import ID3, TIT2, TPE1, COMM\n"
+            "t = ID3()\n"
+            "t.add(TIT2(encoding=0, text='Old Two'))\n"
+            "t.add(TPE1(encoding=0, text='Tag Artist'))\n"
+            "t.add(COMM(encoding=0, lang='eng', desc='', text=" + comment + "))\n"
+            "t.save(sys.argv[1], v2_version=" + std::to_string(major) + ", v1=0)\n";
+        if (kt::Run(kPython + kt::ShellQuote(script) + " " + kt::ShellQuote(path.toStdString())) !=
+            0) {
+            qFatal("mutagen could not tag %s", qPrintable(path));
+        }
+        const Bytes tagged = kt::ReadFile(path.toStdString());
+        kt::WriteFile(path.toStdString(), kt::Concat({tagged, id3v1}));
+        return path;
+    }
+    // What mutagen reads from the file's ID3v2 tag t: repr(expression).
+    static QString Mutagen(const QString& path, const std::string& expression) {
+        const std::string script = "import sys\nfrom mutagen.id3 import ID3\nt = ID3(sys.argv[1])\n"
+                                   "print(repr(" + expression + "))\n";
+        std::string out;
+        kt::Run(kPython + kt::ShellQuote(script) + " " + kt::ShellQuote(path.toStdString()), &out);
+        return Q(out).trimmed();
+    }
+    static inline const std::string kPython = "/usr/bin/python3 -c ";
 
     // The attribute column of the TAG page, and the rows as "attribute=value".
     QStringList ShownRows() const {
@@ -331,6 +375,182 @@ private slots:
         QTest::mouseClick(Child<QPushButton>("cmdUndoChanges"), Qt::LeftButton);
         QCOMPARE(ID3v1Editor()->Title(), QStringLiteral("On Disk"));
         QCOMPARE(ID3v1TitleOnDisk(path), QStringLiteral("On Disk"));
+    }
+
+    void savesBothTagsWithBareLineFeedsAndReloads() {
+        const QString path = MutagenFile("save.mp3", 3, "u'line A\\nline B'", kt::ID3v1Record("Old One"));
+        QVERIFY(window->OpenFile(path));
+        QVERIFY(V2Editor()->HasTag());
+
+        Tabs()->setCurrentIndex(2);
+        ID3v1Box("txtTitle")->setText(QStringLiteral("New One"));
+        Tabs()->setCurrentIndex(3);
+        V2Line("txtTitle")->setText(QStringLiteral("New Two"));
+        V2Text("txtLyrics")->setPlainText(QStringLiteral("first verse\nsecond verse"));
+
+        // The busy cursor is up while the file is rewritten, and gone after.
+        QList<bool> busy;
+        korvel::ReplacementFile::SetFaultHook([&](const std::string&) {
+            busy << (QGuiApplication::overrideCursor() != nullptr &&
+                     QGuiApplication::overrideCursor()->shape() == Qt::WaitCursor);
+        });
+        test::MessageCapture messages;
+        QTest::mouseClick(UpdateButton(), Qt::LeftButton);
+        korvel::ReplacementFile::SetFaultHook({});
+        QVERIFY(!busy.isEmpty());
+        QVERIFY(!busy.contains(false));
+        QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+
+        QCOMPARE(messages.messages.size(), size_t(1));
+        QCOMPARE(messages.messages[0].text,
+                 std::string("ID3v2 Tag successfully saved.\r\nID3v1x Tag successfully saved.\r\n"));
+        QCOMPARE(messages.messages[0].icon, korvel::MessageIcon::Information);
+        QCOMPARE(messages.messages[0].caption, std::string());
+        QVERIFY(UpdateButton()->isEnabled());
+
+        // On disk: the edits, and the comment's line break still a bare line feed.
+        QCOMPARE(Mutagen(path, "t['TIT2'].text[0]"), QStringLiteral("'New Two'"));
+        QCOMPARE(Mutagen(path, "t['TPE1'].text[0]"), QStringLiteral("'Tag Artist'"));
+        QCOMPARE(Mutagen(path, "t.getall('COMM')[0].text[0]"), QStringLiteral("'line A\\nline B'"));
+        QCOMPARE(Mutagen(path, "t.getall('USLT')[0].text"),
+                 QStringLiteral("'first verse\\nsecond verse'"));
+        QCOMPARE(ID3v1TitleOnDisk(path), QStringLiteral("New One"));
+        // ... and in the reloaded window.
+        QVERIFY(ShownRows().contains(QStringLiteral("ID3v1xTag.Title=New One")));
+        QCOMPARE(ShownRows(), ExpectedRows(path));
+        QCOMPARE(V2Line("txtTitle")->text(), QStringLiteral("New Two"));
+    }
+
+    void withoutID3v2TagAndBoxUntickedNothingIsWritten() {
+        const QString path = MakeFile("v1only.mp3", {}, kt::ID3v1Record("Only One"));
+        QVERIFY(window->OpenFile(path));
+        const std::string before = kt::Fingerprint(kt::ReadFile(path.toStdString()));
+        Tabs()->setCurrentIndex(2);
+        ID3v1Box("txtTitle")->setText(QStringLiteral("Not Saved"));
+        test::MessageCapture messages;
+        QTest::mouseClick(UpdateButton(), Qt::LeftButton);
+        QVERIFY(messages.messages.empty());
+        QCOMPARE(kt::Fingerprint(kt::ReadFile(path.toStdString())), before);
+        QVERIFY(!UpdateButton()->isEnabled());
+        // Choosing the ID3v2 tab enables Update again.
+        Tabs()->setCurrentIndex(3);
+        QVERIFY(UpdateButton()->isEnabled());
+    }
+
+    void aTagThatCannotBeSavedStillRunsTheID3v1Step() {
+        const QString path = MutagenFile("v24.mp3", 4, "u'comment'", kt::ID3v1Record("Goes Away"));
+        QVERIFY(window->OpenFile(path));
+        const auto size = QFileInfo(path).size();
+        Tabs()->setCurrentIndex(2);
+        QTest::mouseClick(ID3v1Editor()->findChild<QCheckBox*>(QStringLiteral("chkID3v1")),
+                          Qt::LeftButton);
+        QVERIFY(ID3v1Editor()->removeTag());
+
+        test::MessageCapture messages;
+        QTest::mouseClick(UpdateButton(), Qt::LeftButton);
+        QCOMPARE(messages.messages.size(), size_t(2));
+        QVERIFY(messages.messages[0].text.rfind("Unable to save the ID3v2 Tag.\r\n\r\n", 0) == 0);
+        QVERIFY(messages.messages[0].text.size() > 33);
+        QCOMPARE(messages.messages[0].icon, korvel::MessageIcon::Critical);
+        QCOMPARE(messages.messages[1].text, std::string("ID3v1x Tag successfully removed."));
+        QCOMPARE(messages.messages[1].icon, korvel::MessageIcon::Information);
+
+        QCOMPARE(QFileInfo(path).size(), size - 128);
+        QCOMPARE(Mutagen(path, "t.version"), QStringLiteral("(2, 4, 0)"));
+        QVERIFY(!TabHasIcon(QStringLiteral("2_")));
+        QVERIFY(TabHasIcon(QStringLiteral("3_")));
+    }
+
+    void createsAndRemovesTheID3v2Tag() {
+        const QString path = MakeFile("create.mp3", {}, kt::ID3v1Record("Stays"));
+        QVERIFY(window->OpenFile(path));
+        Tabs()->setCurrentIndex(3);
+        QTest::mouseClick(V2Check(), Qt::LeftButton);
+        QVERIFY(V2Editor()->HasTag());
+        V2Line("txtTitle")->setText(QStringLiteral("Brand New"));
+        V2Line("txtArtist")->setText(QStringLiteral("Fresh Artist"));
+
+        test::MessageCapture messages;
+        QTest::mouseClick(UpdateButton(), Qt::LeftButton);
+        QCOMPARE(messages.messages.size(), size_t(1));
+        QCOMPARE(messages.messages[0].text,
+                 std::string("ID3v2 Tag successfully created.\r\nID3v1x Tag successfully saved.\r\n"));
+        QCOMPARE(Mutagen(path, "t.version"), QStringLiteral("(2, 3, 0)"));
+        QCOMPARE(Mutagen(path, "t['TIT2'].text[0]"), QStringLiteral("'Brand New'"));
+        QCOMPARE(ID3v1TitleOnDisk(path), QStringLiteral("Stays"));
+        QVERIFY(TabHasIcon(QStringLiteral("3_")));
+
+        // Unticking the box of the tag now in the file removes it.
+        Tabs()->setCurrentIndex(3);
+        QTest::mouseClick(V2Check(), Qt::LeftButton);
+        QVERIFY(V2Editor()->removeTag());
+        messages.messages.clear();
+        QTest::mouseClick(UpdateButton(), Qt::LeftButton);
+        QCOMPARE(messages.messages.size(), size_t(1));
+        QCOMPARE(messages.messages[0].text,
+                 std::string("ID3v2 Tag successfully removed.\r\nID3v1x Tag successfully saved.\r\n"));
+        QVERIFY(!kt::ReadFile(path.toStdString()).empty());
+        QVERIFY(kt::ReadFile(path.toStdString())[0] != 'I');
+        QVERIFY(!TabHasIcon(QStringLiteral("3_")));
+        QCOMPARE(ID3v1TitleOnDisk(path), QStringLiteral("Stays"));
+    }
+
+    void failuresBecomeMessages() {
+        const QString path = MutagenFile("fail.mp3", 3, "u'c'", kt::ID3v1Record("Title"));
+        QVERIFY(window->OpenFile(path));
+        test::MessageCapture messages;
+
+        // A read-only file: the ID3v2 save fails, then the ID3v1 write.
+        const std::string before = kt::Fingerprint(kt::ReadFile(path.toStdString()));
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+        QTest::mouseClick(UpdateButton(), Qt::LeftButton);
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QCOMPARE(messages.messages.size(), size_t(2));
+        QCOMPARE(messages.messages[0].text, std::string("Unable to save the ID3v2 Tag."));
+        QCOMPARE(messages.messages[0].icon, korvel::MessageIcon::Exclamation);
+        // The file object's own error display: the number (EACCES), source, text.
+        QVERIFY2(messages.messages[1].text.rfind("13\r\n", 0) == 0, messages.messages[1].text.c_str());
+        QCOMPARE(messages.messages[1].icon, korvel::MessageIcon::Critical);
+        QCOMPARE(kt::Fingerprint(kt::ReadFile(path.toStdString())), before);
+        QVERIFY(UpdateButton()->isEnabled());
+
+        // The file became something else since it was loaded.
+        kt::WriteFile(path.toStdString(), kt::Concat({kt::B("PK\x03\x04", 4), Bytes(300, 0)}));
+        messages.messages.clear();
+        QTest::mouseClick(UpdateButton(), Qt::LeftButton);
+        QCOMPARE(messages.messages.size(), size_t(1));
+        QCOMPARE(messages.messages[0].text,
+                 std::string("Unable to initialize the Tag.\r\n-2147221504, Create, This is a ZIP-File"));
+        QCOMPARE(messages.messages[0].icon, korvel::MessageIcon::Exclamation);
+        QVERIFY(!UpdateButton()->isEnabled());
+        Tabs()->setCurrentIndex(3);
+        QVERIFY(UpdateButton()->isEnabled());
+
+        // An error no step expects ends the sequence with "Tag not saved!".
+        const QString plain = MakeFile("plain.mp3", {}, kt::ID3v1Record("Plain"));
+        QVERIFY(window->OpenFile(plain));
+        const std::string plainBefore = kt::Fingerprint(kt::ReadFile(plain.toStdString()));
+        QTest::mouseClick(V2Check(), Qt::LeftButton);
+        V2Line("txtTrack")->setText(QStringLiteral("not a number"));
+        messages.messages.clear();
+        QTest::mouseClick(UpdateButton(), Qt::LeftButton);
+        QCOMPARE(messages.messages.size(), size_t(1));
+        QVERIFY(messages.messages[0].text.rfind("Tag not saved!\r\n", 0) == 0);
+        QCOMPARE(messages.messages[0].icon, korvel::MessageIcon::Critical);
+        QVERIFY(!UpdateButton()->isEnabled());
+        QCOMPARE(kt::Fingerprint(kt::ReadFile(plain.toStdString())), plainBefore);
+    }
+
+    void remembersTheEditorsLayout() {
+        V2Editor()->setMode(korvel::controls::v2aWide);
+        V2Editor()->setFrameListVisible(false);
+        window->StoreSettings();
+        window.reset();
+        window = NewWindow();
+        QCOMPARE(V2Editor()->Mode(), korvel::controls::v2aWide);
+        QVERIFY(!V2Editor()->FrameListVisible());
+        QSettings ini(Q(dir->File("quelm.ini")), QSettings::IniFormat);
+        QCOMPARE(ini.value(QStringLiteral("ucID3v2/V2A")).toInt(), 1);
     }
 
     void listTextKeepsRowsOnOneReadableLine() {
