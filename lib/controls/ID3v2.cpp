@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <limits>
 #include <optional>
 
 #include <QCheckBox>
@@ -104,7 +105,11 @@ void AddFrameRows(QTreeWidget* list, const Reader& reader) {
         if (!frame) continue;
         auto* row = new QTreeWidgetItem(list);
         row->setText(0, Text(frame->ID()));
+        // One line per row: line breaks show as a pilcrow.
         QString value = Text(frame->TextData());
+        value.replace(QStringLiteral("\r\n"), QStringLiteral(" \u00B6 "));
+        value.replace(QLatin1Char('\n'), QStringLiteral(" \u00B6 "));
+        value.replace(QLatin1Char('\r'), QStringLiteral(" \u00B6 "));
         if constexpr (requires { frame->Description(); }) {
             row->setText(2, Text(frame->Description()));
             row->setText(3, Text(frame->Language()));
@@ -156,6 +161,8 @@ ID3v2::~ID3v2() = default;
 QLineEdit* ID3v2::AddLine(QWidget* panel, const char* name) {
     auto* box = new QLineEdit(panel);
     box->setObjectName(QString::fromLatin1(name));
+    // No length limit: a long tag value is shown and handed back whole.
+    box->setMaxLength(std::numeric_limits<int>::max());
     return box;
 }
 
@@ -191,7 +198,7 @@ void ID3v2::BuildTopPanel() {
     m_grpTop = new QWidget(this);
     m_grpTop->setObjectName(QStringLiteral("grpTop"));
     auto* grid = new QGridLayout(m_grpTop);
-    grid->setContentsMargins(0, 0, 8, 0);
+    grid->setContentsMargins(4, 0, 8, 3);
     grid->setHorizontalSpacing(6);
     grid->setVerticalSpacing(3);
 
@@ -257,7 +264,7 @@ void ID3v2::BuildBottomPanel() {
     m_grpBottom = new QWidget(this);
     m_grpBottom->setObjectName(QStringLiteral("grpBottom"));
     auto* grid = new QGridLayout(m_grpBottom);
-    grid->setContentsMargins(0, 3, 8, 0);
+    grid->setContentsMargins(4, 0, 8, 3);
     grid->setHorizontalSpacing(6);
     grid->setVerticalSpacing(3);
 

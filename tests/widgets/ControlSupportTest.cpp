@@ -13,6 +13,7 @@
 #include "controls/Dravena.h"
 #include "controls/FieldState.h"
 #include "controls/ID3v1.h"
+#include "controls/ID3v2.h"
 #include "controls/PropertyBag.h"
 #include "controls/QtMessages.h"
 #include "controls/Twips.h"
@@ -204,6 +205,13 @@ private slots:
         QVERIFY(control->setProperty("VisibilityMode", QStringLiteral("temEditMany")));
         QCOMPARE(control->property("VisibilityMode").toInt(), int(temEditMany));
         QVERIFY(QMetaType::fromName("korvel::ID3V1TagPtr").isValid());
+
+        QScopedPointer<QWidget> v2(CreateControl(QStringLiteral("KORVEL.ID3v2")));
+        QVERIFY(qobject_cast<ID3v2*>(v2.data()) != nullptr);
+        QVERIFY(v2->setProperty("Mode", QStringLiteral("v2aWide")));
+        QCOMPARE(v2->property("Mode").toInt(), int(v2aWide));
+        QVERIFY(QMetaType::fromName("korvel::ID3V2TagPtr").isValid());
+        QVERIFY(QMetaType::fromName("korvel::ID3V230Ptr").isValid());
     }
 
     void identityControl() {
