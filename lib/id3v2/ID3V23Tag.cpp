@@ -226,6 +226,9 @@ void ID3V23Tag::setYear(const std::string& value) {
     if (const auto number = ParseNumber(value)) {
         if (const auto converted = ToInt16(*number)) year = *converted;
     }
+    // A tag without a year reads as year 0; writing that 0 back must not give
+    // the file a year it never had.
+    if (year == 0 && m_updatableTag->FrameValue(ID3FID_YEAR).IsEmpty()) return;
     m_updatableTag->setYear(year);
 }
 

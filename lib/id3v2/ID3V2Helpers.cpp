@@ -6,7 +6,6 @@ namespace korvel {
 
 namespace {
 constexpr int64_t kTwo31 = int64_t{1} << 31;
-constexpr int64_t kTwo32 = int64_t{1} << 32;
 
 // The low 32 bits of a value, read as signed.
 int32_t Wrap32(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(v & 0xFFFFFFFF)); }

@@ -236,7 +236,9 @@ ID3V230FramePtr ID3V230::FrameFromLibrary(const ID3LibBinding& lib, void* f, int
     frame->sDescription = ReadFieldValue(lib, f, ID3FN_DESCRIPTION).ToString();
     if (frame->eType == ID3FID_PICTURE) {
         Bytes image = lib.FieldGetBINARY(lib.FrameGetField(f, ID3FN_DATA));
-        frame->Picture = PictureFromBytes(image);
+        // Bytes that do not decode still make a picture object (handle 0), so
+        // that handing the picture back unchanged keeps the frame.
+        frame->Picture = image.empty() ? nullptr : PictureObject::FromBytes(image);
         frame->SetPictureRAW(image);
     }
     return frame;
@@ -396,6 +398,12 @@ void ID3V230::SetFramePicture(ID3_FrameID type, PicturePtr picture, const std::s
     ID3V230FramePtr frame = FindFrame(type, descriptor);
     if (!frame) {
         if (HasImage(picture)) AddFrameObject(type, TagValue(), descriptor, std::move(picture));
+        return;
+    }
+    // The same image again (for instance read from another object of the same
+    // file) is no change, also when the library cannot decode it: the frame
+    // stays as it is instead of being deleted or rewritten.
+    if (picture && frame->Picture && !frame->bDeleted && picture->Data() == frame->Picture->Data()) {
         return;
     }
     if (HasImage(picture)) {

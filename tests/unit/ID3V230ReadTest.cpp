@@ -275,10 +275,12 @@ TEST(ID3V230Load, LongValuesAndPicturesAreReadWhole) {
     ID3V230FramePtr second = tag.Frames()->Item(int64_t{3});
     EXPECT_EQ(second->sDescription, "other");
     EXPECT_EQ(second->PictureRAW(), big);
-    EXPECT_EQ(second->Picture, nullptr);  // not an image
+    ASSERT_NE(second->Picture, nullptr);  // not an image: kept, with handle 0
+    EXPECT_EQ(second->Picture->handle(), 0);
+    EXPECT_EQ(second->Picture->Data(), big);
     EXPECT_EQ(tag.Picture(), first->Picture);
-    EXPECT_EQ(tag.GetFramePicture(ID3FID_PICTURE, "other"), nullptr);
-    EXPECT_EQ(tag.GetFramePicture(ID3FID_PICTURE, "nothing"), nullptr);  // the last APIC's
+    EXPECT_EQ(tag.GetFramePicture(ID3FID_PICTURE, "other"), second->Picture);
+    EXPECT_EQ(tag.GetFramePicture(ID3FID_PICTURE, "nothing"), second->Picture);  // the last APIC's
     EXPECT_EQ(tag.GetFramePicture(ID3FID_PICTURE, ""), first->Picture);
 }
 

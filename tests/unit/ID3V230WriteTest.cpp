@@ -9,6 +9,7 @@
 #include "core/FileHandler.h"
 #include "core/ReplacementFile.h"
 #include "errors/MessageHandler.h"
+#include "id3v2/ID3V2Tag.h"
 #include "id3v230/ID3V230.h"
 #include "id3v230/RawTag.h"
 #include "support/ID3TagBuilder.h"
@@ -368,6 +369,51 @@ TEST(ID3V230Save, FramesThatWereNotChangedKeepTheirBytes) {
     EXPECT_EQ(Find(written, "APIC")->Data(), Concat({B("\0image/jpeg\0\x03" "cover\0", 19), jpeg}));
     EXPECT_EQ(Find(written, "COMM", 0)->Data(), CommData("eng", "", "changed"));
     EXPECT_EQ(Find(written, "COMM", 1)->Data(), CommData("deu", "", "second, longer"));
+}
+
+TEST(ID3V230Save, ValuesHandedOverFromAnotherReadingOfTheFileChangeNothing) {
+    // A host reads a tag, then copies its values into a fresh reading of the
+    // same file before saving. A cover the library cannot decode and a year
+    // the file does not have must come out as they went in.
+    test::TempDir dir;
+    std::string path = dir.File("a.mp3");
+    Bytes cover = Concat({B("\0image/jpeg\0\x03\0", 14), B("not really a jpeg")});
+    test::WriteFile(path, Concat({Tag23({Frame23("TIT2", Latin1Text("Title")), Frame23("APIC", cover)}, 100),
+                                  test::MpegAudio(4)}));
+    FileHandler first;
+    ASSERT_TRUE(first.Create(path));
+    ID3V2TagPtr shown = first.ID3V2Tag();
+    ASSERT_TRUE(shown && shown->canSave());
+    ASSERT_NE(shown->Picture(), nullptr);
+    EXPECT_EQ(shown->Picture()->handle(), 0);
+    EXPECT_EQ(shown->Year(), "0");
+
+    FileHandler second;
+    ASSERT_TRUE(second.Create(path));
+    ID3V2TagPtr saved = second.ID3V2Tag();
+    ASSERT_TRUE(saved->canSave());
+    saved->setPicture(shown->Picture());
+    saved->setYear(shown->Year());
+    saved->setTitle("New");
+    ASSERT_TRUE(saved->saveTag());
+
+    auto written = FramesOf(path);
+    ASSERT_NE(Find(written, "APIC"), nullptr);
+    EXPECT_EQ(Find(written, "APIC")->Data(), cover);
+    EXPECT_EQ(Find(written, "TYER"), nullptr);
+    EXPECT_EQ(Find(written, "TIT2")->Data(), Latin1Text("New"));
+
+    // An explicit year 0 over an existing year, and clearing the picture, still act.
+    FileHandler third;
+    ASSERT_TRUE(third.Create(path));
+    ID3V2TagPtr edited = third.ID3V2Tag();
+    ASSERT_TRUE(edited->canSave());
+    edited->setPicture(nullptr);
+    edited->setYear("1999");
+    ASSERT_TRUE(edited->saveTag());
+    written = FramesOf(path);
+    EXPECT_EQ(Find(written, "APIC"), nullptr);
+    ASSERT_NE(Find(written, "TYER"), nullptr);
 }
 
 TEST(ID3V230Save, DeletionsQuotesAndFramesTakenOutOfTheList) {
