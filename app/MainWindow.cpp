@@ -414,16 +414,23 @@ bool MainWindow::Save(const std::string& path) {
     auto file = std::make_shared<korvel::FileHandler>();
 
     if (!tag && !newTag) {
-        // The file has no ID3v2 tag and none is to be made: nothing is written.
         if (m_ucID3v2->HasTag()) {
             Tell(std::string("Internal failure!") + kCrLf +
                      "Unable to save the tag because the Tag object is not initialized!",
                  MessageIcon::Exclamation);
+            return false;
         }
-        return false;
-    }
-
-    if (newTag) {
+        // The file has no ID3v2 tag and none is to be made. The ID3v1 editor
+        // may still have work (a file with only an ID3v1 tag): its edits are
+        // saved rather than silently dropped. With nothing to do for either
+        // tag, nothing is written and nothing is shown.
+        if (!m_ucID3v1->removeTag() && !m_ucID3v1->saveTag()) return false;
+        if (!file->Create(path)) {
+            Tell(std::string("Unable to initialize the Tag.") + kCrLf + file->LastError()->Stream(),
+                 MessageIcon::Exclamation);
+            return false;
+        }
+    } else if (newTag) {
         file->Create(path);
         if (m_ucID3v2->HasTag()) {
             if (file->createID3V2Tag(newTag)) {

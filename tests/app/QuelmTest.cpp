@@ -421,19 +421,36 @@ private slots:
         QCOMPARE(V2Line("txtTitle")->text(), QStringLiteral("New Two"));
     }
 
-    void withoutID3v2TagAndBoxUntickedNothingIsWritten() {
-        const QString path = MakeFile("v1only.mp3", {}, kt::ID3v1Record("Only One"));
-        QVERIFY(window->OpenFile(path));
-        const std::string before = kt::Fingerprint(kt::ReadFile(path.toStdString()));
-        Tabs()->setCurrentIndex(2);
-        ID3v1Box("txtTitle")->setText(QStringLiteral("Not Saved"));
-        test::MessageCapture messages;
-        QTest::mouseClick(UpdateButton(), Qt::LeftButton);
-        QVERIFY(messages.messages.empty());
-        QCOMPARE(kt::Fingerprint(kt::ReadFile(path.toStdString())), before);
+    void withoutID3v2TagAndBoxUntickedOnlyTheID3v1TagIsWritten() {
+        // No tag at all and nothing ticked: nothing is written or shown.
+        const QString bare = MakeFile("bare.mp3", {}, {});
+        QVERIFY(window->OpenFile(bare));
+        const std::string bareBefore = kt::Fingerprint(kt::ReadFile(bare.toStdString()));
+        {
+            test::MessageCapture messages;
+            QTest::mouseClick(UpdateButton(), Qt::LeftButton);
+            QVERIFY(messages.messages.empty());
+        }
+        QCOMPARE(kt::Fingerprint(kt::ReadFile(bare.toStdString())), bareBefore);
         QVERIFY(!UpdateButton()->isEnabled());
         // Choosing the ID3v2 tab enables Update again.
         Tabs()->setCurrentIndex(3);
+        QVERIFY(UpdateButton()->isEnabled());
+
+        // A file with only an ID3v1 tag: its edits are saved, the ID3v2 side
+        // stays untouched.
+        const QString path = MakeFile("v1only.mp3", {}, kt::ID3v1Record("Only One"));
+        QVERIFY(window->OpenFile(path));
+        Tabs()->setCurrentIndex(2);
+        ID3v1Box("txtTitle")->setText(QStringLiteral("Saved Now"));
+        test::MessageCapture messages;
+        QTest::mouseClick(UpdateButton(), Qt::LeftButton);
+        QCOMPARE(messages.messages.size(), size_t{1});
+        QCOMPARE(messages.messages[0].text, std::string("ID3v1x Tag successfully saved.\r\n"));
+        QCOMPARE(ID3v1TitleOnDisk(path), QStringLiteral("Saved Now"));
+        korvel::FileHandler onDisk;
+        QVERIFY(onDisk.Create(path.toStdString()));
+        QVERIFY(!onDisk.HasID3V2Tag());
         QVERIFY(UpdateButton()->isEnabled());
     }
 
