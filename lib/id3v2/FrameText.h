@@ -1,8 +1,10 @@
 #pragma once
 // Decoding shared by the frame classes of the ID3v2 readers: the text of a
-// frame, the frame data without its descriptive prefix, and bounded zlib
-// inflation. Library-internal.
+// frame, the frame data without its descriptive prefix, bounded zlib
+// inflation and byte slices. Library-internal.
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "core/Types.h"
@@ -44,6 +46,12 @@ std::string GenreText(const std::string& text);
 // The characters between a leading "(" and the first ")"; "" when the text
 // does not start with "(" or has no ")".
 std::string GenreIDText(const std::string& text);
+
+// A copy of `count` bytes from `start`; the caller checks the bounds.
+inline Bytes Slice(std::span<const uint8_t> bytes, size_t start, size_t count) {
+    return Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(start),
+                 bytes.begin() + static_cast<std::ptrdiff_t>(start + count));
+}
 
 // Largest decompressed frame the readers accept (the largest size an ID3v2
 // tag can declare).

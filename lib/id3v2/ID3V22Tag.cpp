@@ -42,34 +42,12 @@ bool ID3V22Frame::ParseFrame(std::span<const uint8_t> record) {
     return true;
 }
 
-std::string ID3V22Tag::GetText(const std::string& FrameID) const {
-    if (m_frameList.find(FrameID + ";") == std::string::npos) return "";
-    const ID3V22FramePtr frame = GetFrameByID(FrameID);
-    return frame ? frame->TextData() : "";
-}
-
-bool ID3V22Tag::removeTag() {
-    m_error->Set(1, "removeTag", "Removing is not supported.");
-    return false;
-}
-
-bool ID3V22Tag::canSave() {
-    m_error->Set(1, "canSave", "Saving is not supported.");
-    return false;
-}
-
-bool ID3V22Tag::saveTag() {
-    m_error->Set(1, "saveTag", "Saving is not supported.");
-    return false;
-}
-
 bool ID3V22Tag::LoadFromFile(const BinaryFile& file, int64_t fileLength, int32_t tagPosition,
                              const ID3V2Header& header) {
     m_header = header;
     m_tagPosition = tagPosition;
     m_fileLength = fileLength;
-    m_frames.Clear();
-    m_frameList.clear();
+    ClearFrames();
     m_paddingSize = 0;
     try {
         const int64_t dataSize = SyncsafeToLong(header.SizeBytes());
@@ -85,36 +63,21 @@ bool ID3V22Tag::LoadFromFile(const BinaryFile& file, int64_t fileLength, int32_t
         if (ParseFrames(data)) return true;
     } catch (...) {
     }
-    m_frames.Clear();
-    m_frameList.clear();
+    ClearFrames();
     return false;
 }
 
 bool ID3V22Tag::ParseFrames(const Bytes& data) {
-    const int64_t last = static_cast<int64_t>(data.size()) - 1;
-    int64_t pos = 0;
-    while (true) {
-        if (pos >= last) return true;
+    const int64_t size = static_cast<int64_t>(data.size());
+    // A lone byte at the end is not read.
+    return CollectFrames(0, size - 1, size, [&](int64_t pos, ID3V22Frame& frame) {
         const int64_t frameSize =
             static_cast<int64_t>(BytesToLong(data, static_cast<int32_t>(pos + 3), 3)) +
             kFrameHeaderSize;
-        if (pos + frameSize > last + 1) return false;
-        auto frame = std::make_shared<ID3V22Frame>();
-        const std::span<const uint8_t> record(data.data() + pos, static_cast<size_t>(frameSize));
-        if (frame->ParseFrame(record)) {
-            pos += frame->TotalSize();
-            const std::string id = frame->ID();
-            if (!TrimBlanks(id).empty()) {
-                m_frames.Add(frame, id);
-                m_frameList += id + ";";
-            }
-        } else if (frame->IsPadding()) {
-            m_paddingSize = static_cast<int32_t>(last + 1 - pos);
-            return true;
-        } else {
-            return false;
-        }
-    }
+        if (pos + frameSize > size) return false;
+        return frame.ParseFrame(
+            std::span<const uint8_t>(data.data() + pos, static_cast<size_t>(frameSize)));
+    });
 }
 
 }  // namespace korvel

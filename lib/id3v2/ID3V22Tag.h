@@ -7,10 +7,8 @@
 #include <string>
 
 #include "core/BinaryFile.h"
-#include "core/Collection.h"
 #include "core/Types.h"
-#include "errors/TagError.h"
-#include "errors/cError.h"
+#include "id3v2/FrameReader.h"
 #include "id3v2/ID3V2Helpers.h"
 
 namespace korvel {
@@ -44,15 +42,9 @@ private:
 
 using ID3V22FramePtr = std::shared_ptr<ID3V22Frame>;
 
-class ID3V22Tag {
+class ID3V22Tag : public ID3V2FrameReader<ID3V22Frame> {
 public:
     ID3V22Tag() = default;
-
-    const std::string& FrameList() const { return m_frameList; }
-    int32_t FrameCount() const { return m_frames.Count(); }
-    ID3V22FramePtr GetFrameByID(const std::string& FrameID) const { return m_frames.Item(FrameID); }
-    ID3V22FramePtr GetFrameByIndex(int32_t Index) const { return m_frames.Item(Index); }
-    std::string GetText(const std::string& FrameID) const;
 
     std::string Artist() const { return GetText("TP1"); }
     std::string Album() const { return GetText("TAL"); }
@@ -62,26 +54,18 @@ public:
     std::string Track() const { return GetText("TRK"); }
     std::string Year() const { return GetText("TYE"); }
 
-    bool removeTag();
-    bool canSave();
-    bool saveTag();
-
-    TagErrorPtr LastError() const { return TagError::ViewOf(m_error); }
+    bool removeTag() { return RefuseRemoving("removeTag"); }
+    bool canSave() { return RefuseSaving("canSave"); }
+    bool saveTag() { return RefuseSaving("saveTag"); }
 
     // Library-internal.
     bool LoadFromFile(const BinaryFile& file, int64_t fileLength, int32_t tagPosition,
                       const ID3V2Header& header);
-    const cErrorPtr& ErrorObject() const { return m_error; }
-    int32_t PaddingSize() const { return m_paddingSize; }
 
 private:
     bool ParseFrames(const Bytes& data);
 
-    cErrorPtr m_error = std::make_shared<cError>();
     ID3V2Header m_header;
-    Collection<ID3V22Frame> m_frames;
-    std::string m_frameList;
-    int32_t m_paddingSize = 0;
     int32_t m_tagPosition = 1;
     int64_t m_fileLength = 0;
 };

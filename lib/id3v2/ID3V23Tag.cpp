@@ -18,11 +18,6 @@ constexpr uint8_t kTagUnsynchronised = 0x80;
 constexpr uint8_t kTagExtendedHeader = 0x40;
 constexpr uint8_t kTagRejectedFlags = 0x0E;
 
-Bytes Slice(std::span<const uint8_t> bytes, size_t start, size_t count) {
-    return Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(start),
-                 bytes.begin() + static_cast<std::ptrdiff_t>(start + count));
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------- frame
@@ -70,9 +65,9 @@ bool ID3V23Frame::ParseFrame(std::span<const uint8_t> record) {
         m_paddingReached = true;
         return false;
     }
-    const Bytes head = Slice(record, 0, kFrameHeaderSize);
+    const Bytes head = frametext::Slice(record, 0, kFrameHeaderSize);
     m_id = BytesToString(head, 0, 4);
-    m_sizeBytes = Slice(record, 4, 4);
+    m_sizeBytes = frametext::Slice(record, 4, 4);
     m_statusFlags = record[8];
     m_formatFlags = record[9];
     const int32_t size = BytesToLong(m_sizeBytes, 0, 4);
@@ -87,7 +82,7 @@ bool ID3V23Frame::ParseFrame(std::span<const uint8_t> record) {
     size_t hdr = kFrameHeaderSize;
     if (m_formatFlags & kCompressed) {
         if (hdr + 4 > record.size()) return false;
-        m_decompressedSize = Slice(record, hdr, 4);
+        m_decompressedSize = frametext::Slice(record, hdr, 4);
         hdr += 4;
     }
     if (m_formatFlags & kEncrypted) {
@@ -102,7 +97,7 @@ bool ID3V23Frame::ParseFrame(std::span<const uint8_t> record) {
     }
     m_extraHeaderBytes = static_cast<int32_t>(hdr - kFrameHeaderSize);
     if (size < m_extraHeaderBytes) return false;
-    m_data = Slice(record, hdr, static_cast<size_t>(size - m_extraHeaderBytes));
+    m_data = frametext::Slice(record, hdr, static_cast<size_t>(size - m_extraHeaderBytes));
 
     if (m_formatFlags & kEncrypted) {
         m_encrypted = true;
@@ -139,26 +134,16 @@ bool ID3V23Tag::AttachUpdatable(const std::string& fileName) {
 }
 
 int32_t ID3V23Tag::FrameCount() const {
-    return m_updatable ? m_updatableTag->Frames()->Count() : m_frames.Count();
-}
-
-ID3V23FramePtr ID3V23Tag::GetFrameByID(const std::string& FrameID) const {
-    return m_frames.Item(FrameID);
+    return m_updatable ? m_updatableTag->Frames()->Count() : ID3V2FrameReader::FrameCount();
 }
 
 ID3V23FramePtr ID3V23Tag::GetFrameByIndex(int32_t Index) const {
-    if (!m_updatable) return m_frames.Item(Index);
+    if (!m_updatable) return ID3V2FrameReader::GetFrameByIndex(Index);
     const ID3V230FramePtr source = m_updatableTag->Frames()->Item(Index);
     if (!source) return nullptr;
     auto frame = std::make_shared<ID3V23Frame>();
     frame->WrapUpdatableFrame(source);
     return frame;
-}
-
-std::string ID3V23Tag::GetText(const std::string& FrameID) const {
-    if (m_frameList.find(FrameID + ";") == std::string::npos) return "";
-    const ID3V23FramePtr frame = GetFrameByID(FrameID);
-    return frame ? frame->TextData() : "";
 }
 
 std::string ID3V23Tag::Artist() const {
@@ -233,10 +218,7 @@ void ID3V23Tag::setYear(const std::string& value) {
 }
 
 bool ID3V23Tag::removeTag() {
-    if (!m_updatable) {
-        m_error->Set(1, "Remove functionality", "Removing is not supported.");
-        return false;
-    }
+    if (!m_updatable) return RefuseRemoving("Remove functionality");
     const int32_t code = m_updatableTag->StripTag(ID3TT_ID3V2);
     if (code == 0) return true;
     m_error->Set(1, "removeTag", "Unable to remove the tag: " + ID3ErrorText(code));
@@ -251,10 +233,7 @@ bool ID3V23Tag::canSave() {
 }
 
 bool ID3V23Tag::saveTag() {
-    if (!m_updatable) {
-        m_error->Set(1, "saveTag", "Saving is not supported.");
-        return false;
-    }
+    if (!m_updatable) return RefuseSaving("saveTag");
     const bool saved = m_updatableTag->UpdateTag(ID3TT_ID3V2);
     m_error->Set(2, "saveTag", "Unable to save the ID3v23 tag.");
     return saved;
@@ -295,8 +274,7 @@ bool ID3V23Tag::LoadFromFile(const BinaryFile& file, int64_t fileLength, int32_t
     m_header = header;
     m_tagPosition = tagPosition;
     m_fileLength = fileLength;
-    m_frames.Clear();
-    m_frameList.clear();
+    ClearFrames();
     m_extendedHeaderSize.clear();
     m_paddingSize = 0;
     try {
@@ -322,36 +300,21 @@ bool ID3V23Tag::LoadFromFile(const BinaryFile& file, int64_t fileLength, int32_t
         if (ParseFrames(data, start)) return true;
     } catch (...) {
     }
-    m_frames.Clear();
-    m_frameList.clear();
+    ClearFrames();
     return false;
 }
 
 bool ID3V23Tag::ParseFrames(const Bytes& data, int64_t start) {
-    const int64_t last = static_cast<int64_t>(data.size()) - 1;
-    int64_t pos = start;
-    while (true) {
-        if (pos >= last) return true;
+    const int64_t size = static_cast<int64_t>(data.size());
+    // A lone byte at the end is not read.
+    return CollectFrames(start, size - 1, size, [&](int64_t pos, ID3V23Frame& frame) {
         const int32_t sizeField = BytesToLong(data, static_cast<int32_t>(pos + 4), 4);
         if (sizeField < 0) return false;
         const int64_t frameSize = static_cast<int64_t>(sizeField) + kFrameHeaderSize;
-        if (pos + frameSize > last + 1) return false;
-        auto frame = std::make_shared<ID3V23Frame>();
-        const std::span<const uint8_t> record(data.data() + pos, static_cast<size_t>(frameSize));
-        if (frame->ParseFrame(record)) {
-            pos += frame->TotalSize();
-            const std::string id = frame->ID();
-            if (!TrimBlanks(id).empty()) {
-                m_frames.Add(frame, id);
-                m_frameList += id + ";";
-            }
-        } else if (frame->IsPadding()) {
-            m_paddingSize = static_cast<int32_t>(last + 1 - pos);
-            return true;
-        } else {
-            return false;
-        }
-    }
+        if (pos + frameSize > size) return false;
+        return frame.ParseFrame(
+            std::span<const uint8_t>(data.data() + pos, static_cast<size_t>(frameSize)));
+    });
 }
 
 }  // namespace korvel

@@ -8,11 +8,9 @@
 #include <string>
 
 #include "core/BinaryFile.h"
-#include "core/Collection.h"
 #include "core/Picture.h"
 #include "core/Types.h"
-#include "errors/TagError.h"
-#include "errors/cError.h"
+#include "id3v2/FrameReader.h"
 #include "id3v2/ID3V2Helpers.h"
 #include "id3v230/ID3V230.h"
 
@@ -82,18 +80,14 @@ private:
 
 using ID3V23FramePtr = std::shared_ptr<ID3V23Frame>;
 
-class ID3V23Tag {
+class ID3V23Tag : public ID3V2FrameReader<ID3V23Frame> {
 public:
     ID3V23Tag();
 
-    // Every accepted frame ID followed by ";", in file order, duplicates
-    // included.
-    const std::string& FrameList() const { return m_frameList; }
+    // Through the updatable tag these two give its frames; GetFrameByID,
+    // GetText and FrameList always come from the own reader.
     int32_t FrameCount() const;
-    ID3V23FramePtr GetFrameByID(const std::string& FrameID) const;
     ID3V23FramePtr GetFrameByIndex(int32_t Index) const;
-    // TextData of the frame when the frame list names it; "" otherwise.
-    std::string GetText(const std::string& FrameID) const;
 
     std::string Artist() const;
     void setArtist(const std::string& value);
@@ -135,8 +129,6 @@ public:
     std::string EncodedBy() const;
     void setEncodedBy(const std::string& value);
 
-    TagErrorPtr LastError() const { return TagError::ViewOf(m_error); }
-
     // Library-internal.
     // Loads the tag through the updatable tag (changeable mode); false, and
     // the tag stays unloaded, when that fails.
@@ -144,23 +136,17 @@ public:
     // Parses the tag from the open file with the own reader (read-only mode).
     bool LoadFromFile(const BinaryFile& file, int64_t fileLength, int32_t tagPosition,
                       const ID3V2Header& header);
-    const cErrorPtr& ErrorObject() const { return m_error; }
     bool IsUpdatable() const { return m_updatable; }
     const ID3V230Ptr& UpdatableTag() const { return m_updatableTag; }
-    int32_t PaddingSize() const { return m_paddingSize; }
     const Bytes& ExtendedHeaderSize() const { return m_extendedHeaderSize; }
 
 private:
     bool ParseFrames(const Bytes& data, int64_t start);
 
-    cErrorPtr m_error = std::make_shared<cError>();
     ID3V230Ptr m_updatableTag = std::make_shared<ID3V230>();
     bool m_updatable = false;
     ID3V2Header m_header;
     Bytes m_extendedHeaderSize;
-    Collection<ID3V23Frame> m_frames;
-    std::string m_frameList;
-    int32_t m_paddingSize = 0;
     int32_t m_tagPosition = 1;
     int64_t m_fileLength = 0;
 };

@@ -20,11 +20,6 @@ constexpr uint8_t kTagExtendedHeader = 0x40;
 constexpr uint8_t kTagFooter = 0x10;
 constexpr uint8_t kTagRejectedFlags = 0x0F;
 
-Bytes Slice(std::span<const uint8_t> bytes, size_t start, size_t count) {
-    return Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(start),
-                 bytes.begin() + static_cast<std::ptrdiff_t>(start + count));
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------- frame
@@ -52,9 +47,9 @@ bool ID3V24Frame::ParseFrame(std::span<const uint8_t> tagData, size_t offset, in
     }
     // The frame header must lie inside the tag.
     if (tagData.size() - offset < kFrameHeaderSize) return false;
-    const Bytes head = Slice(tagData, offset, kFrameHeaderSize);
+    const Bytes head = frametext::Slice(tagData, offset, kFrameHeaderSize);
     m_id = BytesToString(head, 0, 4);
-    m_sizeBytes = Slice(tagData, offset + 4, 4);
+    m_sizeBytes = frametext::Slice(tagData, offset + 4, 4);
     m_statusFlags = head[8];
     m_formatFlags = head[9];
     const int32_t size = SyncsafeToLong(m_sizeBytes);
@@ -79,11 +74,11 @@ bool ID3V24Frame::ParseFrame(std::span<const uint8_t> tagData, size_t offset, in
     }
     if (m_formatFlags & kDataLengthIndicator) {
         if (p + 4 > frameEnd) return false;
-        m_dataLengthIndicator = Slice(tagData, p, 4);
+        m_dataLengthIndicator = frametext::Slice(tagData, p, 4);
         p += 4;
     }
     m_extraHeaderBytes = static_cast<int32_t>(p - offset - kFrameHeaderSize);
-    m_data = Slice(tagData, p, frameEnd - p);
+    m_data = frametext::Slice(tagData, p, frameEnd - p);
 
     if ((m_formatFlags & kUnsynchronised) || tagUnsynchronised) {
         Bytes plain;
@@ -116,38 +111,16 @@ bool ID3V24Frame::Decompress() {
 
 // ---------------------------------------------------------------- tag
 
-std::string ID3V24Tag::GetText(const std::string& FrameID) const {
-    if (m_frameList.find(FrameID + ";") == std::string::npos) return "";
-    const ID3V24FramePtr frame = GetFrameByID(FrameID);
-    return frame ? frame->TextData() : "";
-}
-
 std::string ID3V24Tag::GenreID() const { return frametext::GenreIDText(GetText("TCON")); }
 
 std::string ID3V24Tag::Genre() const { return frametext::GenreText(GetText("TCON")); }
-
-bool ID3V24Tag::canSave() {
-    m_error->Set(1, "canSave", "Saving is not supported.");
-    return false;
-}
-
-bool ID3V24Tag::removeTag() {
-    m_error->Set(1, "removeTag", "Removing is not supported.");
-    return false;
-}
-
-bool ID3V24Tag::saveTag() {
-    m_error->Set(1, "saveTag", "Saving is not supported.");
-    return false;
-}
 
 bool ID3V24Tag::LoadFromFile(const BinaryFile& file, int64_t fileLength, int32_t tagPosition,
                              const ID3V2Header& header) {
     m_header = header;
     m_tagPosition = tagPosition;
     m_fileLength = fileLength;
-    m_frames.Clear();
-    m_frameList.clear();
+    ClearFrames();
     m_extendedHeaderSize.clear();
     m_footer = ID3V2Header();
     m_paddingSize = 0;
@@ -168,14 +141,14 @@ bool ID3V24Tag::LoadFromFile(const BinaryFile& file, int64_t fileLength, int32_t
         size_t first = 0;
         if (header.Flags & kTagExtendedHeader) {
             if (tagData.size() < 4) return false;
-            m_extendedHeaderSize = Slice(tagData, 0, 4);
+            m_extendedHeaderSize = frametext::Slice(tagData, 0, 4);
             // The size counts the whole extended header, its size bytes included.
             first = static_cast<size_t>(SyncsafeToLong(m_extendedHeaderSize));
         }
         if (ParseFrames(tagData, first)) {
             if (!hasFooter) return true;
             const ID3V2Header footer =
-                ID3V2Header::FromBytes(Slice(all, static_cast<size_t>(dataSize), 10));
+                ID3V2Header::FromBytes(frametext::Slice(all, static_cast<size_t>(dataSize), 10));
             if (footer.Identifier[0] == '3' && footer.Identifier[1] == 'D' &&
                 footer.Identifier[2] == 'I' &&
                 SyncsafeToLong(footer.SizeBytes()) == SyncsafeToLong(header.SizeBytes()) &&
@@ -187,33 +160,19 @@ bool ID3V24Tag::LoadFromFile(const BinaryFile& file, int64_t fileLength, int32_t
         }
     } catch (...) {
     }
-    m_frames.Clear();
-    m_frameList.clear();
+    ClearFrames();
     return false;
 }
 
 bool ID3V24Tag::ParseFrames(std::span<const uint8_t> tagData, size_t first) {
-    const size_t end = tagData.size();
+    const int64_t end = static_cast<int64_t>(tagData.size());
     const bool unsynchronised = (m_header.Flags & kTagUnsynchronised) != 0;
-    size_t cur = first;
-    while (true) {
-        if (cur >= end) return true;
-        auto frame = std::make_shared<ID3V24Frame>();
-        const int64_t position = m_tagPosition + 10 + static_cast<int64_t>(cur);
-        if (frame->ParseFrame(tagData, cur, position, unsynchronised)) {
-            cur += static_cast<size_t>(frame->TotalSize());
-            const std::string id = frame->ID();
-            if (!TrimBlanks(id).empty()) {
-                m_frames.Add(frame, id);
-                m_frameList += id + ";";
-            }
-        } else if (frame->IsPadding()) {
-            m_paddingSize = static_cast<int32_t>(end - cur);
-            return true;
-        } else {
-            return false;
-        }
-    }
+    return CollectFrames(static_cast<int64_t>(first), end, end,
+                         [&](int64_t pos, ID3V24Frame& frame) {
+                             const int64_t position = m_tagPosition + 10 + pos;
+                             return frame.ParseFrame(tagData, static_cast<size_t>(pos), position,
+                                                     unsynchronised);
+                         });
 }
 
 }  // namespace korvel

@@ -8,11 +8,9 @@
 #include <string>
 
 #include "core/BinaryFile.h"
-#include "core/Collection.h"
 #include "core/Picture.h"
 #include "core/Types.h"
-#include "errors/TagError.h"
-#include "errors/cError.h"
+#include "id3v2/FrameReader.h"
 #include "id3v2/ID3V2Helpers.h"
 
 namespace korvel {
@@ -69,16 +67,9 @@ private:
 
 using ID3V24FramePtr = std::shared_ptr<ID3V24Frame>;
 
-class ID3V24Tag {
+class ID3V24Tag : public ID3V2FrameReader<ID3V24Frame> {
 public:
     ID3V24Tag() = default;
-
-    const std::string& FrameList() const { return m_frameList; }
-    int32_t FrameCount() const { return m_frames.Count(); }
-    ID3V24FramePtr GetFrameByID(const std::string& FrameID) const { return m_frames.Item(FrameID); }
-    ID3V24FramePtr GetFrameByIndex(int32_t Index) const { return m_frames.Item(Index); }
-    // TextData of the frame when the frame list names it; "" otherwise.
-    std::string GetText(const std::string& FrameID) const;
 
     std::string Artist() const { return GetText("TPE1"); }
     std::string Album() const { return GetText("TALB"); }
@@ -88,17 +79,13 @@ public:
     std::string GenreID() const;
     std::string Genre() const;
 
-    bool canSave();
-    bool removeTag();
-    bool saveTag();
-
-    TagErrorPtr LastError() const { return TagError::ViewOf(m_error); }
+    bool canSave() { return RefuseSaving("canSave"); }
+    bool removeTag() { return RefuseRemoving("removeTag"); }
+    bool saveTag() { return RefuseSaving("saveTag"); }
 
     // Library-internal.
     bool LoadFromFile(const BinaryFile& file, int64_t fileLength, int32_t tagPosition,
                       const ID3V2Header& header);
-    const cErrorPtr& ErrorObject() const { return m_error; }
-    int32_t PaddingSize() const { return m_paddingSize; }
     const Bytes& ExtendedHeaderSize() const { return m_extendedHeaderSize; }
     // The footer record, filled when the tag has one that checks out.
     const ID3V2Header& Footer() const { return m_footer; }
@@ -106,13 +93,9 @@ public:
 private:
     bool ParseFrames(std::span<const uint8_t> tagData, size_t first);
 
-    cErrorPtr m_error = std::make_shared<cError>();
     ID3V2Header m_header;
     Bytes m_extendedHeaderSize;
     ID3V2Header m_footer;
-    Collection<ID3V24Frame> m_frames;
-    std::string m_frameList;
-    int32_t m_paddingSize = 0;
     int32_t m_tagPosition = 1;
     int64_t m_fileLength = 0;
 };
