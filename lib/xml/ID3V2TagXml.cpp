@@ -1,5 +1,6 @@
 // The XML description of an ID3v2 tag: its version, size and one property per
 // frame of the reader of its version.
+#include <initializer_list>
 #include <string>
 
 #include "id3v2/ID3V2Tag.h"
@@ -21,61 +22,55 @@ void AppendPlainFrame(pugi::xml_node properties, const Frame& frame) {
     }
 }
 
+// A frame the predicate picks out becomes a property of that name holding the
+// frame's text; the first predicate that matches wins.
+template <typename Frame>
+struct NamedText {
+    bool (Frame::*is)() const;
+    const char* name;
+};
+
+template <typename Frame>
+void AppendNamedOrPlain(pugi::xml_node properties, const Frame& frame,
+                        std::initializer_list<NamedText<Frame>> named) {
+    for (const NamedText<Frame>& entry : named) {
+        if ((frame.*entry.is)()) {
+            CreatePropertyNode(properties, entry.name, frame.TextData());
+            return;
+        }
+    }
+    AppendPlainFrame(properties, frame);
+}
+
 void AppendFrame(pugi::xml_node properties, const ID3V23Frame& frame) {
     if (frame.IsPicture()) {
         CreateBinaryPropertyNode(properties, "Picture", frame.PictureRAW());
-    } else if (frame.IsAlbum()) {
-        CreatePropertyNode(properties, "Album", frame.TextData());
-    } else if (frame.IsArtist()) {
-        CreatePropertyNode(properties, "Artist", frame.TextData());
-    } else if (frame.IsGenre()) {
-        CreatePropertyNode(properties, "Genre", frame.TextData());
-    } else if (frame.IsTitle()) {
-        CreatePropertyNode(properties, "Title", frame.TextData());
-    } else if (frame.IsTrack()) {
-        CreatePropertyNode(properties, "Track", frame.TextData());
-    } else if (frame.IsComment()) {
-        CreatePropertyNode(properties, "Comment", frame.TextData());
-    } else if (frame.IsYear()) {
-        CreatePropertyNode(properties, "Year", frame.TextData());
-    } else {
-        AppendPlainFrame(properties, frame);
+        return;
     }
+    using F = ID3V23Frame;
+    AppendNamedOrPlain<F>(properties, frame,
+                          {{&F::IsAlbum, "Album"}, {&F::IsArtist, "Artist"}, {&F::IsGenre, "Genre"},
+                           {&F::IsTitle, "Title"}, {&F::IsTrack, "Track"},
+                           {&F::IsComment, "Comment"}, {&F::IsYear, "Year"}});
 }
 
 void AppendFrame(pugi::xml_node properties, const ID3V24Frame& frame) {
     if (frame.IsPicture()) {
         // Image bytes as Base64, as for version 2.3.
         CreateBinaryPropertyNode(properties, "Picture", frame.removeHeader());
-    } else if (frame.IsAlbum()) {
-        CreatePropertyNode(properties, "Album", frame.TextData());
-    } else if (frame.IsArtist()) {
-        CreatePropertyNode(properties, "Artist", frame.TextData());
-    } else if (frame.IsGenre()) {
-        CreatePropertyNode(properties, "Genre", frame.TextData());
-    } else if (frame.IsTitle()) {
-        CreatePropertyNode(properties, "Title", frame.TextData());
-    } else if (frame.IsComment()) {
-        CreatePropertyNode(properties, "Comment", frame.TextData());
-    } else {
-        AppendPlainFrame(properties, frame);
+        return;
     }
+    using F = ID3V24Frame;
+    AppendNamedOrPlain<F>(properties, frame,
+                          {{&F::IsAlbum, "Album"}, {&F::IsArtist, "Artist"}, {&F::IsGenre, "Genre"},
+                           {&F::IsTitle, "Title"}, {&F::IsComment, "Comment"}});
 }
 
 void AppendFrame(pugi::xml_node properties, const ID3V22Frame& frame) {
-    if (frame.IsAlbum()) {
-        CreatePropertyNode(properties, "Album", frame.TextData());
-    } else if (frame.IsArtist()) {
-        CreatePropertyNode(properties, "Artist", frame.TextData());
-    } else if (frame.IsGenre()) {
-        CreatePropertyNode(properties, "Genre", frame.TextData());
-    } else if (frame.IsTitle()) {
-        CreatePropertyNode(properties, "Title", frame.TextData());
-    } else if (frame.IsYear()) {
-        CreatePropertyNode(properties, "Year", frame.TextData());
-    } else {
-        AppendPlainFrame(properties, frame);
-    }
+    using F = ID3V22Frame;
+    AppendNamedOrPlain<F>(properties, frame,
+                          {{&F::IsAlbum, "Album"}, {&F::IsArtist, "Artist"}, {&F::IsGenre, "Genre"},
+                           {&F::IsTitle, "Title"}, {&F::IsYear, "Year"}});
 }
 
 template <typename ReaderPtr>
