@@ -38,25 +38,6 @@ Bytes After(const Bytes& data, size_t start) {
                  data.end());
 }
 
-// UTF-16 from `from` to the end, starting in the given byte order and
-// switching at every byte-order mark; a trailing odd byte is ignored.
-std::string DecodeUtf16(const Bytes& data, size_t from, bool bigEndian) {
-    std::u16string units;
-    for (size_t i = from; i + 1 < data.size(); i += 2) {
-        const uint8_t a = data[i];
-        const uint8_t b = data[i + 1];
-        if (a == 0xFF && b == 0xFE) {
-            bigEndian = false;
-        } else if (a == 0xFE && b == 0xFF) {
-            bigEndian = true;
-        } else {
-            units += bigEndian ? static_cast<char16_t>((a << 8) | b)
-                               : static_cast<char16_t>((b << 8) | a);
-        }
-    }
-    return Utf16ToUtf8(units);
-}
-
 std::string DecodeUtf8(const Bytes& data, size_t from) {
     if (from >= data.size()) return "";
     std::string_view raw(reinterpret_cast<const char*>(data.data()) + from, data.size() - from);
@@ -101,8 +82,8 @@ std::string TextData(const std::string& id, const Bytes& data, bool encrypted) {
         if (data.empty()) return "";
         switch (data[0]) {
             case 0: return AnsiFrom(data, 1);
-            case 1: return DecodeUtf16(data, 1, false);
-            case 2: return DecodeUtf16(data, 1, true);
+            case 1: return DecodeUtf16Bytes(data, 1, false);
+            case 2: return DecodeUtf16Bytes(data, 1, true);
             case 3: return DecodeUtf8(data, 1);
             default: return "";
         }
@@ -120,7 +101,7 @@ std::string TextData(const std::string& id, const Bytes& data, bool encrypted) {
         switch (encoding) {
             case 0: return AnsiBytesToString(RemoveHeader(id, data));
             case 1: return UnicodeBytesToString(RemoveHeader(id, data));
-            case 2: return DecodeUtf16(RemoveHeader(id, data), 0, true);
+            case 2: return DecodeUtf16Bytes(RemoveHeader(id, data), 0, true);
             case 3: return DecodeUtf8(RemoveHeader(id, data), 0);
             default: return AnsiWithoutControls(data);
         }

@@ -59,12 +59,15 @@ std::string AnsiBytesToString(const Bytes& bytes) { return AnsiToUtf8(bytes); }
 
 std::string UnicodeBytesToString(const Bytes& bytes) {
     if (bytes.empty() || bytes.size() % 2 != 0) return "";
+    return DecodeUtf16Bytes(bytes, 0, false);
+}
+
+std::string DecodeUtf16Bytes(const Bytes& bytes, size_t from, bool bigEndian) {
     std::u16string units;
-    units.reserve(bytes.size() / 2);
-    bool bigEndian = false;
-    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        uint8_t a = bytes[i];
-        uint8_t b = bytes[i + 1];
+    if (from < bytes.size()) units.reserve((bytes.size() - from) / 2);
+    for (size_t i = from; i + 1 < bytes.size(); i += 2) {
+        const uint8_t a = bytes[i];
+        const uint8_t b = bytes[i + 1];
         if (a == 0xFF && b == 0xFE) {
             bigEndian = false;
         } else if (a == 0xFE && b == 0xFF) {

@@ -2,6 +2,7 @@
 // Byte, integer and text helpers shared by the ID3v2 readers and the MPEG
 // header analysis, the ID3v2 header record and the version object.
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -38,6 +39,11 @@ std::string AnsiBytesToString(const Bytes& bytes);
 // until a mark says otherwise; marks produce no character). An odd length
 // gives "".
 std::string UnicodeBytesToString(const Bytes& bytes);
+
+// UTF-16 from byte `from` to the end, starting in the given byte order and
+// switching at every byte-order mark (marks produce no character); a
+// trailing odd byte is ignored.
+std::string DecodeUtf16Bytes(const Bytes& bytes, size_t from, bool bigEndian);
 
 // A picture from an image file's bytes, built in memory; null when the bytes
 // are not a decodable image.
