@@ -544,14 +544,58 @@ QString ID3v2::GenreToStore() const {
     return shown;
 }
 
-void ID3v2::StoreInto(korvel::ID3V2Tag& tag) {
+namespace {
+
+// Where the two kinds of held tag differ: the updatable tag names its comment
+// setter differently and takes the track and the year as 16-bit numbers,
+// refusing text that is none.
+void StoreComment(korvel::ID3V2Tag& tag, const std::string& text) { tag.setComment(text); }
+void StoreComment(korvel::ID3V230& tag, const std::string& text) { tag.setComments(text); }
+
+void StoreTrack(korvel::ID3V2Tag& tag, const std::string& track) { tag.setTrack(track); }
+void StoreTrack(korvel::ID3V230& tag, const std::string& track) {
+    if (track.empty()) return;
+    const std::optional<double> value = korvel::ParseNumber(track);
+    if (!value) {
+        throw korvel::KorvelException(kErrTypeMismatch, kReadSource,
+                                      "Type mismatch: the track \"" + track +
+                                          "\" is not a number.");
+    }
+    const std::optional<int16_t> number = korvel::ToInt16(*value);
+    if (!number) {
+        throw korvel::KorvelException(kErrOverflow, kReadSource,
+                                      "Overflow: the track \"" + track +
+                                          "\" does not fit in 16 bits.");
+    }
+    tag.setTrack(std::to_string(*number));
+}
+
+void StoreYear(korvel::ID3V2Tag& tag, const std::string& year) {
+    tag.setYear(korvel::IsNumeric(year) ? year : std::string());
+}
+void StoreYear(korvel::ID3V230& tag, const std::string& year) {
+    if (const std::optional<double> value = korvel::ParseNumber(year)) {
+        const std::optional<int16_t> number = korvel::ToInt16(*value);
+        if (!number) {
+            throw korvel::KorvelException(kErrOverflow, kReadSource,
+                                          "Overflow: the year \"" + year +
+                                              "\" does not fit in 16 bits.");
+        }
+        tag.setYear(*number);
+    }
+}
+
+}  // namespace
+
+template <typename Tag>
+void ID3v2::StoreInto(Tag& tag) {
     auto trimmed = [](const QLineEdit* box) { return Utf8(TrimSpaces(box->text())); };
     auto trimmedText = [](const QPlainTextEdit* box) {
         return Utf8(TrimSpaces(box->toPlainText()));
     };
     tag.setAlbum(trimmed(m_txtAlbum));
     tag.setArtist(trimmed(m_txtArtist));
-    tag.setComment(trimmedText(m_txtComment));
+    StoreComment(tag, trimmedText(m_txtComment));
     tag.setComposer(trimmed(m_txtComposer));
     tag.setCopyright(trimmed(m_txtCopyright));
     tag.setEncodedBy(trimmed(m_txtEncodedBy));
@@ -564,56 +608,9 @@ void ID3v2::StoreInto(korvel::ID3V2Tag& tag) {
     // and storing that would delete the tag's picture frame.
     if (m_pictureChanged) tag.setPicture(m_picture);
     tag.setTitle(trimmed(m_txtTitle));
-    tag.setTrack(trimmed(m_txtTrack));
+    StoreTrack(tag, trimmed(m_txtTrack));
     tag.setUserURL(trimmed(m_txtURL));
-    const std::string year = trimmed(m_txtYear);
-    tag.setYear(korvel::IsNumeric(year) ? year : std::string());
-}
-
-void ID3v2::StoreInto(korvel::ID3V230& tag) {
-    auto trimmed = [](const QLineEdit* box) { return Utf8(TrimSpaces(box->text())); };
-    auto trimmedText = [](const QPlainTextEdit* box) {
-        return Utf8(TrimSpaces(box->toPlainText()));
-    };
-    tag.setAlbum(trimmed(m_txtAlbum));
-    tag.setArtist(trimmed(m_txtArtist));
-    tag.setComments(trimmedText(m_txtComment));
-    tag.setComposer(trimmed(m_txtComposer));
-    tag.setCopyright(trimmed(m_txtCopyright));
-    tag.setEncodedBy(trimmed(m_txtEncodedBy));
-    tag.setGenre(Utf8(GenreToStore()));
-    tag.setLyricsSynced(trimmedText(m_txtSyncedLyrics));
-    tag.setLyricsUnsynced(trimmedText(m_txtLyrics));
-    tag.setOriginalArtist(trimmed(m_txtOriginalArtist));
-    if (m_pictureChanged) tag.setPicture(m_picture);
-    tag.setTitle(trimmed(m_txtTitle));
-    const std::string track = trimmed(m_txtTrack);
-    if (!track.empty()) {
-        const std::optional<double> value = korvel::ParseNumber(track);
-        if (!value) {
-            throw korvel::KorvelException(kErrTypeMismatch, kReadSource,
-                                          "Type mismatch: the track \"" + track +
-                                              "\" is not a number.");
-        }
-        const std::optional<int16_t> number = korvel::ToInt16(*value);
-        if (!number) {
-            throw korvel::KorvelException(kErrOverflow, kReadSource,
-                                          "Overflow: the track \"" + track +
-                                              "\" does not fit in 16 bits.");
-        }
-        tag.setTrack(std::to_string(*number));
-    }
-    tag.setUserURL(trimmed(m_txtURL));
-    const std::string year = trimmed(m_txtYear);
-    if (const std::optional<double> value = korvel::ParseNumber(year)) {
-        const std::optional<int16_t> number = korvel::ToInt16(*value);
-        if (!number) {
-            throw korvel::KorvelException(kErrOverflow, kReadSource,
-                                          "Overflow: the year \"" + year +
-                                              "\" does not fit in 16 bits.");
-        }
-        tag.setYear(*number);
-    }
+    StoreYear(tag, trimmed(m_txtYear));
 }
 
 // ---- Field state and the user's actions ----

@@ -133,8 +133,9 @@ private:
     // The genre text to store: "(n)Name" when lblGenreByte's number names
     // exactly the combo's text, else the combo's text.
     QString GenreToStore() const;
-    void StoreInto(korvel::ID3V2Tag& tag);
-    void StoreInto(korvel::ID3V230& tag);
+    // Reads the fields back into a held korvel::ID3V2Tag or korvel::ID3V230.
+    template <typename Tag>
+    void StoreInto(Tag& tag);
 
     void OnCheckBoxClicked();
     void OnGenreActivated(int index);
