@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QToolButton>
 
+#include "controls/FieldText.h"
 #include "controls/QtMessages.h"
 #include "controls/Twips.h"
 #include "core/Numeric.h"
@@ -38,17 +39,6 @@ constexpr int kClientHeight = 2100;
 constexpr int kErrTypeMismatch = 13;
 constexpr int kErrOverflow = 6;
 constexpr int kErrObjectNotSet = 91;
-
-// Removes leading and trailing spaces (U+0020 only).
-QString TrimSpaces(const QString& text) {
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text[first] == QLatin1Char(' ')) ++first;
-    while (last > first && text[last - 1] == QLatin1Char(' ')) --last;
-    return text.mid(first, last - first);
-}
-
-std::string Utf8(const QString& text) { return text.toStdString(); }
 
 }  // namespace
 

@@ -21,6 +21,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "controls/FieldText.h"
 #include "controls/QtMessages.h"
 #include "controls/Twips.h"
 #include "core/Numeric.h"
@@ -52,17 +53,6 @@ const char* const kInvalidType = "Invalid type of tag passed.";
 
 const char* const kModeProperty = "V2A";
 const char* const kFrameListProperty = "FRL";
-
-// Removes leading and trailing spaces (U+0020 only).
-QString TrimSpaces(const QString& text) {
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text[first] == QLatin1Char(' ')) ++first;
-    while (last > first && text[last - 1] == QLatin1Char(' ')) --last;
-    return text.mid(first, last - first);
-}
-
-std::string Utf8(const QString& text) { return text.toStdString(); }
 
 // A tag value for display. Zero characters that end it (the terminators some
 // writers store with a text) are not shown.
