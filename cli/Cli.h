@@ -5,6 +5,10 @@
 #include <string>
 #include <vector>
 
+namespace korvel {
+class FileHandler;
+}
+
 namespace korvel::cli {
 
 // Exit statuses.
@@ -30,6 +34,9 @@ public:
     bool Has(const std::string& option) const { return m_values.count(option) != 0; }
     const std::string& Value(const std::string& option) const { return m_values.at(option); }
     const std::vector<std::string>& Positional() const { return m_positional; }
+    // The one positional argument every command takes: the file. Any other
+    // number of positional arguments is a usage error.
+    const std::string& File() const;
 
 private:
     std::map<std::string, std::string> m_values;
@@ -40,6 +47,10 @@ private:
 // escaped as \\, \t, \r, \n and \0 so that every row stays on its own line
 // and the output stays text.
 std::string EscapeValue(const std::string& value);
+
+// Reads the file into the handler. On failure the handler's error record is
+// printed on stderr and the result is false.
+bool OpenFile(FileHandler& file, const std::string& path);
 
 struct Command {
     std::string name;

@@ -7,13 +7,9 @@
 namespace korvel::cli {
 
 int RunInfo(const std::vector<std::string>& args) {
-    Arguments parsed(args, {}, {});
-    if (parsed.Positional().size() != 1) throw UsageError{"expected one FILE"};
+    const std::string path = Arguments(args, {}, {}).File();
     FileHandler file;
-    if (!file.Create(parsed.Positional()[0])) {
-        std::cerr << file.LastError()->Stream() << "\n";
-        return kExitFailure;
-    }
+    if (!OpenFile(file, path)) return kExitFailure;
     std::string info = MPEGInfoText(file);
     if (!info.empty()) {
         std::string flat = convertLineFeeds(info, true);

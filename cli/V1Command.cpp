@@ -32,8 +32,7 @@ int RunV1(const std::vector<std::string>& args) {
     Arguments parsed(args,
                      {"--title", "--artist", "--album", "--year", "--comment", "--track", "--genre"},
                      {"--remove"});
-    if (parsed.Positional().size() != 1) throw UsageError{"expected one FILE"};
-    const std::string& path = parsed.Positional()[0];
+    const std::string& path = parsed.File();
 
     FileHandler file;
     if (parsed.Has("--remove")) {
@@ -60,10 +59,7 @@ int RunV1(const std::vector<std::string>& args) {
         track = static_cast<int16_t>(*n);
     }
 
-    if (!file.Create(path)) {
-        std::cerr << file.LastError()->Stream() << "\n";
-        return kExitFailure;
-    }
+    if (!OpenFile(file, path)) return kExitFailure;
     ID3V1TagPtr tag = file.ID3v1xTag();
     if (parsed.Has("--title")) tag->setTitle(parsed.Value("--title"));
     if (parsed.Has("--artist")) tag->setArtist(parsed.Value("--artist"));

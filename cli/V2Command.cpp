@@ -116,8 +116,7 @@ int RunV2(const std::vector<std::string>& args) {
     std::vector<std::string> valueOptions = {"--year", "--picture"};
     for (const TextOption& option : kTextOptions) valueOptions.push_back(option.name);
     Arguments parsed(args, valueOptions, {"--no-picture", "--remove"});
-    if (parsed.Positional().size() != 1) throw UsageError{"expected one FILE"};
-    const std::string& path = parsed.Positional()[0];
+    const std::string& path = parsed.File();
     if (parsed.Has("--remove")) {
         if (args.size() != 2) throw UsageError{"--remove takes no field options"};
         return Remove(path);
@@ -125,10 +124,7 @@ int RunV2(const std::vector<std::string>& args) {
     Changes changes = ReadChanges(parsed);
 
     FileHandler file;
-    if (!file.Create(path)) {
-        std::cerr << file.LastError()->Stream() << "\n";
-        return kExitFailure;
-    }
+    if (!OpenFile(file, path)) return kExitFailure;
     auto tag = std::make_shared<ID3V230>();
     if (!LibraryPresent(*tag)) return kExitFailure;
 

@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "Cli.h"
+#include "core/FileHandler.h"
 
 namespace korvel::cli {
 
@@ -30,6 +31,17 @@ Arguments::Arguments(const std::vector<std::string>& args,
             throw UsageError{"unknown option " + arg};
         }
     }
+}
+
+const std::string& Arguments::File() const {
+    if (m_positional.size() != 1) throw UsageError{"expected one FILE"};
+    return m_positional[0];
+}
+
+bool OpenFile(FileHandler& file, const std::string& path) {
+    if (file.Create(path)) return true;
+    std::cerr << file.LastError()->Stream() << "\n";
+    return false;
 }
 
 std::string EscapeValue(const std::string& value) {
