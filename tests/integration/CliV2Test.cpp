@@ -6,7 +6,7 @@
 
 #include <sstream>
 
-#include "support/ID3TagBuilder.h"
+#include "support/ID3V2Builder.h"
 #include "support/TestSupport.h"
 
 using namespace korvel;
@@ -170,7 +170,7 @@ TEST(CliV2, RefusalsUsageErrorsAndAMissingLibrary) {
 
     // ID3v2.4 and ID3v2.2 tags are read-only.
     for (uint8_t major : {uint8_t{4}, uint8_t{2}}) {
-        Bytes tagged = test::Concat({test::Tag(major, {}, 50), test::MpegAudio()});
+        Bytes tagged = test::Concat({test::Tag(major, {}, 0, 50), test::MpegAudio()});
         test::WriteFile(song, tagged);
         EXPECT_EQ(test::Run(Korvel("v2 " + ShellQuote(song) + " --title x"), &out, &err), 1);
         EXPECT_EQ(err, "korvel v2: the ID3v2." + std::to_string(major) + " tag of '" + song +

@@ -12,7 +12,8 @@
 #include "errors/KorvelException.h"
 #include "id3v230/ID3LibBinding.h"
 #include "id3v230/ID3V230.h"
-#include "support/ID3TagBuilder.h"
+#include "support/ID3V2Builder.h"
+#include "support/Mp3Builder.h"
 #include "support/TestSupport.h"
 
 using namespace korvel;
@@ -222,7 +223,7 @@ TEST(ID3V230Load, OtherVersionsAreLinkedToTheirID3v2TagOnly) {
     test::TempDir dir;
     Bytes v22Title = Concat({B("TT2\0\0\x05", 6), Latin1Text("Two!")});
     std::string path = dir.File("a.mp3");
-    test::WriteFile(path, Concat({test::Tag(2, {v22Title}), test::MpegAudio(), test::ID3v1Record("Version one")}));
+    test::WriteFile(path, Concat({test::Tag(2, v22Title), test::MpegAudio(), test::ID3v1Record("Version one")}));
     ID3V230 tag;
     tag.AttachFile(path);
     EXPECT_EQ(tag.FrameCount(), 1);
@@ -355,8 +356,8 @@ TEST(ID3V230Load, CompressedFramesReachId3libInflated) {
     uint32_t n = static_cast<uint32_t>(text.size());
     Bytes good = Concat({Bytes{uint8_t(n >> 24), uint8_t(n >> 16), uint8_t(n >> 8), uint8_t(n)}, packed});
     Bytes bad = Concat({B("\0\0\0\x64", 4), packed});
-    Bytes tagBytes = Tag23({Frame23("TIT2", Latin1Text("T")), Frame23("TPE2", good, 0x0080),
-                            Frame23("TPE3", bad, 0x0080), Frame23("TPE4", Latin1Text("secret"), 0x0040)});
+    Bytes tagBytes = Tag23({Frame23("TIT2", Latin1Text("T")), Frame23("TPE2", good, 0x00, 0x80),
+                            Frame23("TPE3", bad, 0x00, 0x80), Frame23("TPE4", Latin1Text("secret"), 0x00, 0x40)});
     std::string path = WriteMp3(dir, "a.mp3", tagBytes);
     ID3V230 tag;
     tag.AttachFile(path);
@@ -367,8 +368,8 @@ TEST(ID3V230Load, CompressedFramesReachId3libInflated) {
     ASSERT_TRUE(tag.UpdateTag(2)) << tag.LastFailure();
     // The frames that were not changed are still there as they were stored.
     Bytes saved = test::ReadFile(path);
-    for (const Bytes& frame : {Frame23("TPE2", good, 0x0080), Frame23("TPE3", bad, 0x0080),
-                               Frame23("TPE4", Latin1Text("secret"), 0x0040)}) {
+    for (const Bytes& frame : {Frame23("TPE2", good, 0x00, 0x80), Frame23("TPE3", bad, 0x00, 0x80),
+                               Frame23("TPE4", Latin1Text("secret"), 0x00, 0x40)}) {
         EXPECT_NE(std::search(saved.begin(), saved.end(), frame.begin(), frame.end()), saved.end());
     }
     ID3V230 again;
@@ -378,7 +379,7 @@ TEST(ID3V230Load, CompressedFramesReachId3libInflated) {
 
 TEST(ID3V230Load, CompressedFramesOfOtherVersionsAreRefused) {
     test::TempDir dir;
-    std::string path = WriteMp3(dir, "a.mp3", test::Tag(4, {Frame23("TIT2", B("\0\0\0\x05xxxxxxxx", 12), 0x0009)}));
+    std::string path = WriteMp3(dir, "a.mp3", test::Tag(4, Frame23("TIT2", B("\0\0\0\x05xxxxxxxx", 12), 0x00, 0x09)));
     Bytes before = test::ReadFile(path);
     ID3V230 tag;
     EXPECT_THROW(tag.AttachFile(path), KorvelException);

@@ -12,7 +12,8 @@
 #include "id3v2/ID3V2Tag.h"
 #include "id3v230/ID3V230.h"
 #include "id3v230/RawTag.h"
-#include "support/ID3TagBuilder.h"
+#include "support/ID3V2Builder.h"
+#include "support/Mp3Builder.h"
 #include "support/TestSupport.h"
 
 using namespace korvel;
@@ -329,8 +330,8 @@ TEST(ID3V230Save, FramesThatWereNotChangedKeepTheirBytes) {
         Frame23("COMM", CommData("deu", "", "second, longer")),
         Frame23("TSOP", Latin1Text("sort name")),
         Frame23("TCMP", Latin1Text("1")),
-        Frame23("TIT3", Latin1Text("grouped"), 0x0020),
-        Frame23("TPE2", Concat({B("\x01", 1), Latin1Text("x")}), 0x0020),
+        Frame23("TIT3", Latin1Text("grouped"), 0x00, 0x20),
+        Frame23("TPE2", Concat({B("\x01", 1), Latin1Text("x")}), 0x00, 0x20),
     };
     std::vector<Bytes> frames = kept;
     frames.insert(frames.begin() + 3, Frame23("TIT2", Latin1Text("Old title")));
@@ -503,7 +504,7 @@ TEST(ID3V230Save, FailedSavesLeaveTheFileAsItWas) {
 
     // ID3v2.4 and ID3v2.2 tags are read-only.
     for (uint8_t major : {uint8_t{4}, uint8_t{2}}) {
-        Bytes other = Concat({test::Tag(major, {}, 20), test::MpegAudio()});
+        Bytes other = Concat({test::Tag(major, {}, 0, 20), test::MpegAudio()});
         test::WriteFile(path, other);
         ID3V230 tag;
         tag.AttachFile(path);
