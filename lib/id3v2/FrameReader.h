@@ -1,15 +1,18 @@
 #pragma once
-// What the readers of the three ID3v2 versions share: the frames of the tag
-// in file order, the list of their IDs, the padding behind them and the
-// error record. Library-internal base of ID3V22Tag, ID3V23Tag and ID3V24Tag.
+// What the readers of the three ID3v2 versions share: the tag's header and
+// place, the frames of the tag in file order, the list of their IDs, the
+// padding behind them and the error record. Library-internal base of ID3V22Tag, ID3V23Tag and ID3V24Tag.
 #include <cstdint>
 #include <memory>
 #include <string>
 
 #include "core/Ansi.h"
+#include "core/BinaryFile.h"
 #include "core/Collection.h"
+#include "core/Types.h"
 #include "errors/TagError.h"
 #include "errors/cError.h"
+#include "id3v2/ID3V2Helpers.h"
 
 namespace korvel {
 
@@ -40,6 +43,32 @@ public:
 protected:
     ID3V2FrameReader() = default;
     ~ID3V2FrameReader() = default;
+
+    // Starts a reading of the tag with this header at the 1-based position.
+    void BeginLoad(const ID3V2Header& header, int64_t fileLength, int32_t tagPosition) {
+        m_header = header;
+        m_tagPosition = tagPosition;
+        m_fileLength = fileLength;
+        ClearFrames();
+        m_paddingSize = 0;
+    }
+
+    // The tag data behind the ten-byte header, with the unsynchronisation
+    // removed when the header's flag says so. False when the tag runs past
+    // the end of the file or holds no data; a failed read throws.
+    bool ReadTagData(const BinaryFile& file, Bytes& data) const {
+        constexpr uint8_t kTagUnsynchronised = 0x80;
+        const int64_t dataSize = SyncsafeToLong(m_header.SizeBytes());
+        if (m_tagPosition + dataSize + 10 - 1 > m_fileLength) return false;
+        if (dataSize <= 0) return false;
+        data = file.ReadExact(m_tagPosition - 1 + 10, static_cast<size_t>(dataSize));
+        if (m_header.Flags & kTagUnsynchronised) {
+            Bytes plain;
+            if (!RemoveUnsynchronisation(data, plain)) return false;
+            data = std::move(plain);
+        }
+        return true;
+    }
 
     // Forgets the frames of an earlier reading.
     void ClearFrames() {
@@ -84,6 +113,9 @@ protected:
     }
 
     cErrorPtr m_error = std::make_shared<cError>();
+    ID3V2Header m_header;
+    int32_t m_tagPosition = 1;
+    int64_t m_fileLength = 0;
     int32_t m_paddingSize = 0;
 
 private:

@@ -8,7 +8,6 @@ namespace korvel {
 namespace {
 
 constexpr int64_t kFrameHeaderSize = 6;
-constexpr uint8_t kTagUnsynchronised = 0x80;
 constexpr uint8_t kTagRejectedFlags = 0x0C;
 
 }  // namespace
@@ -44,23 +43,11 @@ bool ID3V22Frame::ParseFrame(std::span<const uint8_t> record) {
 
 bool ID3V22Tag::LoadFromFile(const BinaryFile& file, int64_t fileLength, int32_t tagPosition,
                              const ID3V2Header& header) {
-    m_header = header;
-    m_tagPosition = tagPosition;
-    m_fileLength = fileLength;
-    ClearFrames();
-    m_paddingSize = 0;
+    BeginLoad(header, fileLength, tagPosition);
     try {
-        const int64_t dataSize = SyncsafeToLong(header.SizeBytes());
         if (header.Flags & kTagRejectedFlags) return false;
-        if (tagPosition + dataSize + 10 - 1 > fileLength) return false;
-        if (dataSize <= 0) return false;
-        Bytes data = file.ReadExact(tagPosition - 1 + 10, static_cast<size_t>(dataSize));
-        if (header.Flags & kTagUnsynchronised) {
-            Bytes plain;
-            if (!RemoveUnsynchronisation(data, plain)) return false;
-            data = std::move(plain);
-        }
-        if (ParseFrames(data)) return true;
+        Bytes data;
+        if (ReadTagData(file, data) && ParseFrames(data)) return true;
     } catch (...) {
     }
     ClearFrames();

@@ -64,10 +64,6 @@ public:
 
 private:
     bool ParseFrames(const Bytes& data);
-
-    ID3V2Header m_header;
-    int32_t m_tagPosition = 1;
-    int64_t m_fileLength = 0;
 };
 
 using ID3V22TagPtr = std::shared_ptr<ID3V22Tag>;

@@ -14,7 +14,6 @@ constexpr uint8_t kCompressed = 0x80;
 constexpr uint8_t kEncrypted = 0x40;
 constexpr uint8_t kGrouped = 0x20;
 
-constexpr uint8_t kTagUnsynchronised = 0x80;
 constexpr uint8_t kTagExtendedHeader = 0x40;
 constexpr uint8_t kTagRejectedFlags = 0x0E;
 
@@ -271,24 +270,12 @@ KORVEL_V23_TEXT(EncodedBy, setEncodedBy, "TENC", EncodedBy, setEncodedBy)
 
 bool ID3V23Tag::LoadFromFile(const BinaryFile& file, int64_t fileLength, int32_t tagPosition,
                              const ID3V2Header& header) {
-    m_header = header;
-    m_tagPosition = tagPosition;
-    m_fileLength = fileLength;
-    ClearFrames();
+    BeginLoad(header, fileLength, tagPosition);
     m_extendedHeaderSize.clear();
-    m_paddingSize = 0;
     try {
-        const int64_t dataSize = SyncsafeToLong(header.SizeBytes());
-        const int64_t totalSize = dataSize + 10;
         if (header.Flags & kTagRejectedFlags) return false;
-        if (tagPosition + totalSize - 1 > fileLength) return false;
-        if (dataSize <= 0) return false;
-        Bytes data = file.ReadExact(tagPosition - 1 + 10, static_cast<size_t>(dataSize));
-        if (header.Flags & kTagUnsynchronised) {
-            Bytes plain;
-            if (!RemoveUnsynchronisation(data, plain)) return false;
-            data = std::move(plain);
-        }
+        Bytes data;
+        if (!ReadTagData(file, data)) return false;
         int64_t start = 0;
         if (header.Flags & kTagExtendedHeader) {
             if (data.size() < 4) return false;

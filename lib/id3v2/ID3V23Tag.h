@@ -145,10 +145,7 @@ private:
 
     ID3V230Ptr m_updatableTag = std::make_shared<ID3V230>();
     bool m_updatable = false;
-    ID3V2Header m_header;
     Bytes m_extendedHeaderSize;
-    int32_t m_tagPosition = 1;
-    int64_t m_fileLength = 0;
 };
 
 using ID3V23TagPtr = std::shared_ptr<ID3V23Tag>;

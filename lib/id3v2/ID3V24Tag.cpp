@@ -117,13 +117,9 @@ std::string ID3V24Tag::Genre() const { return frametext::GenreText(GetText("TCON
 
 bool ID3V24Tag::LoadFromFile(const BinaryFile& file, int64_t fileLength, int32_t tagPosition,
                              const ID3V2Header& header) {
-    m_header = header;
-    m_tagPosition = tagPosition;
-    m_fileLength = fileLength;
-    ClearFrames();
+    BeginLoad(header, fileLength, tagPosition);
     m_extendedHeaderSize.clear();
     m_footer = ID3V2Header();
-    m_paddingSize = 0;
     try {
         const bool hasFooter = (header.Flags & kTagFooter) != 0;
         const int64_t dataSize = SyncsafeToLong(header.SizeBytes());

@@ -93,11 +93,8 @@ public:
 private:
     bool ParseFrames(std::span<const uint8_t> tagData, size_t first);
 
-    ID3V2Header m_header;
     Bytes m_extendedHeaderSize;
     ID3V2Header m_footer;
-    int32_t m_tagPosition = 1;
-    int64_t m_fileLength = 0;
 };
 
 using ID3V24TagPtr = std::shared_ptr<ID3V24Tag>;
