@@ -110,6 +110,16 @@ std::string TextData(const std::string& id, const Bytes& data, bool encrypted) {
     return "";
 }
 
+bool InflateFrameData(Bytes& data, int32_t declaredSize) {
+    if (declaredSize <= 0 || declaredSize > kMaxInflatedFrame) return false;
+    Bytes inflated;
+    if (!InflateBounded(data.data(), data.size(), static_cast<size_t>(declaredSize), inflated)) {
+        return false;
+    }
+    data = std::move(inflated);
+    return true;
+}
+
 std::string GenreText(const std::string& text) {
     if (text.empty() || text[0] != '(') return text;
     const size_t close = text.find(')', 1);

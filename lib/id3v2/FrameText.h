@@ -40,6 +40,12 @@ Bytes RemoveHeader(const std::string& id, const Bytes& data);
 // False only when inflation could not be started.
 bool InflateBounded(const uint8_t* source, size_t sourceSize, size_t limit, Bytes& out);
 
+// Replaces compressed frame data by what it inflates to, at most the
+// declared size. False, and the data stays as it was, for a declared size
+// that is not positive or above kMaxInflatedFrame, or when inflation cannot
+// be started.
+bool InflateFrameData(Bytes& data, int32_t declaredSize);
+
 // Genre of a content-type text: the text after the first ")" when it starts
 // with "(" (the whole text when there is no ")"), otherwise the text itself.
 std::string GenreText(const std::string& text);

@@ -107,15 +107,7 @@ bool ID3V23Frame::ParseFrame(std::span<const uint8_t> record) {
 }
 
 bool ID3V23Frame::Decompress() {
-    const int32_t n = BytesToLong(m_decompressedSize, 0, 4);
-    if (n <= 0 || n > frametext::kMaxInflatedFrame) return false;
-    Bytes inflated;
-    if (!frametext::InflateBounded(m_data.data(), m_data.size(), static_cast<size_t>(n),
-                                   inflated)) {
-        return false;
-    }
-    m_data = std::move(inflated);
-    return true;
+    return frametext::InflateFrameData(m_data, BytesToLong(m_decompressedSize, 0, 4));
 }
 
 // ---------------------------------------------------------------- tag

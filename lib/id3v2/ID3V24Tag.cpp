@@ -98,15 +98,7 @@ bool ID3V24Frame::ParseFrame(std::span<const uint8_t> tagData, size_t offset, in
 }
 
 bool ID3V24Frame::Decompress() {
-    const int32_t n = SyncsafeToLong(m_dataLengthIndicator);
-    if (n <= 0 || n > frametext::kMaxInflatedFrame) return false;
-    Bytes inflated;
-    if (!frametext::InflateBounded(m_data.data(), m_data.size(), static_cast<size_t>(n),
-                                   inflated)) {
-        return false;
-    }
-    m_data = std::move(inflated);
-    return true;
+    return frametext::InflateFrameData(m_data, SyncsafeToLong(m_dataLengthIndicator));
 }
 
 // ---------------------------------------------------------------- tag
