@@ -41,9 +41,9 @@ const char* const kCrLf = "\r\n";
 
 // Twenty frames of silence.
 Bytes Audio() {
-    kt::Mp3Spec spec;
-    spec.Frames = 20;
-    return kt::BuildFrames(spec);
+    kt::Mp3Spec stream;
+    stream.Frames = 20;
+    return kt::BuildFrames(stream);
 }
 
 // An ID3v2 tag of the given version holding a title and an artist.

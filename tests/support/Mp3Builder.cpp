@@ -79,9 +79,9 @@ uint32_t HeaderValue(const Mp3Spec& s) {
     return v;
 }
 
-Bytes HeaderBytes(const Mp3Spec& spec) {
+Bytes HeaderBytes(const Mp3Spec& stream) {
     Bytes out(4);
-    PutBigEndian(out, 0, HeaderValue(spec));
+    PutBigEndian(out, 0, HeaderValue(stream));
     return out;
 }
 
@@ -106,18 +106,18 @@ size_t XingOffset(const Mp3Spec& s) {
     return mono ? 13 : 21;
 }
 
-size_t FirstFrameOffset(const Mp3Spec& spec) { return spec.ID3v2.size() + spec.Junk.size(); }
+size_t FirstFrameOffset(const Mp3Spec& stream) { return stream.ID3v2.size() + stream.Junk.size(); }
 
-Bytes BuildFrames(const Mp3Spec& spec) {
-    const size_t length = FrameLength(spec);
-    const Bytes header = HeaderBytes(spec);
+Bytes BuildFrames(const Mp3Spec& stream) {
+    const size_t length = FrameLength(stream);
+    const Bytes header = HeaderBytes(stream);
     Bytes out;
-    for (int f = 0; f < spec.Frames; ++f) {
+    for (int f = 0; f < stream.Frames; ++f) {
         Bytes frame(length, 0);
         std::copy(header.begin(), header.end(), frame.begin());
-        if (f == 0 && spec.Xing) {
-            const XingSpec& x = *spec.Xing;
-            const size_t at = XingOffset(spec);
+        if (f == 0 && stream.Xing) {
+            const XingSpec& x = *stream.Xing;
+            const size_t at = XingOffset(stream);
             frame.resize(std::max(frame.size(), at + 16), 0);
             PutText(frame, at, x.Id, 4);
             PutBigEndian(frame, at + 4, x.Flags);
@@ -133,12 +133,12 @@ Bytes BuildFrames(const Mp3Spec& spec) {
     return out;
 }
 
-Bytes BuildMp3(const Mp3Spec& spec) {
-    Bytes out = spec.ID3v2;
-    out.insert(out.end(), spec.Junk.begin(), spec.Junk.end());
-    const Bytes frames = BuildFrames(spec);
+Bytes BuildMp3(const Mp3Spec& stream) {
+    Bytes out = stream.ID3v2;
+    out.insert(out.end(), stream.Junk.begin(), stream.Junk.end());
+    const Bytes frames = BuildFrames(stream);
     out.insert(out.end(), frames.begin(), frames.end());
-    out.insert(out.end(), spec.ID3v1.begin(), spec.ID3v1.end());
+    out.insert(out.end(), stream.ID3v1.begin(), stream.ID3v1.end());
     return out;
 }
 

@@ -4,16 +4,16 @@
 // front of the first frame, optional ID3v2 tag bytes at the start and an
 // optional ID3v1 record at the end.
 //
-//     test::Mp3Spec spec;                 // MPEG 1 Layer III, 128 kbit/s, 44100 Hz
-//     spec.BitRate = 320;
-//     spec.ChannelMode = 3;               // single channel
-//     spec.Xing = test::XingSpec{"Xing", 3, 1000, 417000};
-//     spec.ID3v2 = test::ID3v2Tag(Bytes(100, 0));   // 110-byte tag of padding
-//     spec.ID3v1 = test::ID3v1Record("Title");
-//     test::WriteFile(path, test::BuildMp3(spec));
-//     // first frame header at test::FirstFrameOffset(spec)
+//     test::Mp3Spec stream;                 // MPEG 1 Layer III, 128 kbit/s, 44100 Hz
+//     stream.BitRate = 320;
+//     stream.ChannelMode = 3;               // single channel
+//     stream.Xing = test::XingSpec{"Xing", 3, 1000, 417000};
+//     stream.ID3v2 = test::ID3v2Tag(Bytes(100, 0));   // 110-byte tag of padding
+//     stream.ID3v1 = test::ID3v1Record("Title");
+//     test::WriteFile(path, test::BuildMp3(stream));
+//     // first frame header at test::FirstFrameOffset(stream)
 //
-// Nothing here checks that a combination is legal: a spec with a reserved
+// Nothing here checks that a combination is legal: a stream with a reserved
 // version or a bit rate outside the table is built as asked (BitRateIndex and
 // SamplingIndex set the raw header fields directly).
 #include <cstdint>
@@ -65,27 +65,27 @@ int BitRateIndexOf(int versionId, int layerId, int kbps);
 int SamplingIndexOf(int versionId, int frequency);
 
 // The header as a big-endian 32-bit value, and as its 4 bytes.
-uint32_t HeaderValue(const Mp3Spec& spec);
-Bytes HeaderBytes(const Mp3Spec& spec);
+uint32_t HeaderValue(const Mp3Spec& stream);
+Bytes HeaderBytes(const Mp3Spec& stream);
 
 // Length in bytes of one frame as the MPEG audio standard defines it
 // (samples per frame / 8 * bit rate / frequency, in 4-byte slots for
 // Layer I, plus padding). Free-format and unknown rates give 417.
-size_t FrameLength(const Mp3Spec& spec);
+size_t FrameLength(const Mp3Spec& stream);
 
 // Distance from a frame's first byte to its Xing header: 36 for MPEG 1 with
 // two channels, 21 for MPEG 1 single channel and MPEG 2/2.5 with two
 // channels, 13 for MPEG 2/2.5 single channel (the CRC does not move it).
-size_t XingOffset(const Mp3Spec& spec);
+size_t XingOffset(const Mp3Spec& stream);
 
 // Offset of the first frame header in BuildMp3's output.
-size_t FirstFrameOffset(const Mp3Spec& spec);
+size_t FirstFrameOffset(const Mp3Spec& stream);
 
 // Only the frames (the first one carries the Xing header when asked for; it
 // is lengthened when too short to hold it).
-Bytes BuildFrames(const Mp3Spec& spec);
+Bytes BuildFrames(const Mp3Spec& stream);
 // ID3v2 bytes, junk, frames and ID3v1 bytes, in that order.
-Bytes BuildMp3(const Mp3Spec& spec);
+Bytes BuildMp3(const Mp3Spec& stream);
 
 // An ID3v2 tag: "ID3", version, revision 0, flags, the syncsafe size of the
 // body, then the body (frames and/or padding) as given.

@@ -20,10 +20,10 @@ TEST(FileHandlerAudio, SearchStartsOnTheLastByteOfAnID3v2Tag) {
     const Bytes decoy = B("\xFF\xFA\x90\x64", 4);
     std::copy(decoy.begin(), decoy.end(), body.begin() + 20);
     body.back() = 0xFF;
-    Mp3Spec spec;
-    spec.ID3v2 = test::ID3v2Tag(body);
-    const Bytes frames = test::BuildFrames(spec);
-    test::WriteFile(path, Concat({spec.ID3v2, Bytes(frames.begin() + 1, frames.end())}));
+    Mp3Spec stream;
+    stream.ID3v2 = test::ID3v2Tag(body);
+    const Bytes frames = test::BuildFrames(stream);
+    test::WriteFile(path, Concat({stream.ID3v2, Bytes(frames.begin() + 1, frames.end())}));
 
     FileHandler file;
     EXPECT_EQ(file.Size(), 0);
@@ -67,10 +67,10 @@ TEST(FileHandlerAudio, FailedSearchSetsTheLoadHeaderExRecord) {
     EXPECT_EQ(file.LastError()->Stream(), "0, Read Tag, The file contains no tag.");
 
     // A failure inside the header carries the header's own record.
-    Mp3Spec spec;
-    spec.Xing = test::XingSpec{"Xing", 3, 1, 1000000};
-    spec.ID3v1 = test::ID3v1Record("T");
-    test::WriteFile(dir.File("c.mp3"), test::BuildMp3(spec));
+    Mp3Spec stream;
+    stream.Xing = test::XingSpec{"Xing", 3, 1, 1000000};
+    stream.ID3v1 = test::ID3v1Record("T");
+    test::WriteFile(dir.File("c.mp3"), test::BuildMp3(stream));
     ASSERT_TRUE(file.Create(dir.File("c.mp3")));
     EXPECT_EQ(file.LastError()->Stream(),
               "0, LoadHeaderEx, -2147221504, CalculateValues, Overflow");
@@ -78,13 +78,13 @@ TEST(FileHandlerAudio, FailedSearchSetsTheLoadHeaderExRecord) {
 
 TEST(FileReport, MPEGInfoTextAndDuration) {
     test::TempDir dir;
-    Mp3Spec spec;
-    spec.Frames = 100;
-    spec.Private = true;
-    spec.Crc = true;
-    spec.ID3v1 = test::ID3v1Record("T");
+    Mp3Spec stream;
+    stream.Frames = 100;
+    stream.Private = true;
+    stream.Crc = true;
+    stream.ID3v1 = test::ID3v1Record("T");
     const std::string path = dir.File("a.mp3");
-    test::WriteFile(path, test::BuildMp3(spec));
+    test::WriteFile(path, test::BuildMp3(stream));
     FileHandler file;
     ASSERT_TRUE(file.Create(path));
     EXPECT_EQ(MPEGInfoText(file),
@@ -101,10 +101,10 @@ TEST(FileReport, MPEGInfoTextAndDuration) {
               "Original: No\r\n"
               "Emphasis: None");
 
-    spec.Xing = test::XingSpec{"Xing", 3, 250000, 250000 * 400};
-    spec.Copyright = spec.Original = true;
-    spec.Emphasis = 1;
-    test::WriteFile(path, test::BuildMp3(spec));
+    stream.Xing = test::XingSpec{"Xing", 3, 250000, 250000 * 400};
+    stream.Copyright = stream.Original = true;
+    stream.Emphasis = 1;
+    test::WriteFile(path, test::BuildMp3(stream));
     ASSERT_TRUE(file.Create(path));
     const std::string text = MPEGInfoText(file);
     EXPECT_NE(text.find("Audio size: 100000000 bytes\r\nLenght: 6530 seconds (1:48:50)\r\n"),

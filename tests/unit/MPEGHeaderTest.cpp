@@ -67,28 +67,28 @@ TEST(MPEGFrameHeader, LayerTwoRejectsOnlyForbiddenModePairs) {
     const std::vector<int> stereoOnly = {224, 256, 320, 384};
     for (int index = 1; index <= 14; ++index) {
         for (int mode = 0; mode <= 3; ++mode) {
-            Mp3Spec spec;
-            spec.LayerId = 2;
-            spec.BitRateIndex = index;
-            spec.ChannelMode = mode;
-            spec.SamplingIndex = 0;
+            Mp3Spec stream;
+            stream.LayerId = 2;
+            stream.BitRateIndex = index;
+            stream.ChannelMode = mode;
+            stream.SamplingIndex = 0;
             const int kbps = std::vector<int>{0,   32,  48,  56,  64,  80,  96, 112,
                                               128, 160, 192, 224, 256, 320, 384}[index];
             auto in = [kbps](const std::vector<int>& set) {
                 return std::find(set.begin(), set.end(), kbps) != set.end();
             };
             const bool forbidden = mode == 3 ? in(stereoOnly) : in(monoOnly);
-            const int32_t v = static_cast<int32_t>(test::HeaderValue(spec));
+            const int32_t v = static_cast<int32_t>(test::HeaderValue(stream));
             EXPECT_EQ(IsValidFrameHeader(v), !forbidden) << kbps << " kbit/s, mode " << mode;
             // MPEG 2 and 2.5 Layer II and every other layer allow every pair.
             for (int version : {0, 2}) {
-                spec.VersionId = version;
-                EXPECT_TRUE(IsValidFrameHeader(static_cast<int32_t>(test::HeaderValue(spec))));
+                stream.VersionId = version;
+                EXPECT_TRUE(IsValidFrameHeader(static_cast<int32_t>(test::HeaderValue(stream))));
             }
-            spec.VersionId = 3;
+            stream.VersionId = 3;
             for (int layer : {1, 3}) {
-                spec.LayerId = layer;
-                EXPECT_TRUE(IsValidFrameHeader(static_cast<int32_t>(test::HeaderValue(spec))));
+                stream.LayerId = layer;
+                EXPECT_TRUE(IsValidFrameHeader(static_cast<int32_t>(test::HeaderValue(stream))));
             }
         }
     }
@@ -123,17 +123,17 @@ TEST(MPEGHeaderLoad, DecodesTheFirstHeader) {
     EXPECT_EQ(h.NumFrames(), 998 / 417);
 
     // Every other field, through a header with all the flag bits set.
-    Mp3Spec spec;
-    spec.VersionId = 0;
-    spec.LayerId = 2;
-    spec.BitRate = 160;
-    spec.Frequency = 8000;
-    spec.ChannelMode = 2;
-    spec.Padding = spec.Crc = spec.Private = spec.Copyright = true;
-    spec.Original = false;
-    spec.Emphasis = 3;
-    spec.Junk = Bytes(7, 0);
-    ASSERT_TRUE(file.Load(h, test::BuildMp3(spec)));
+    Mp3Spec stream;
+    stream.VersionId = 0;
+    stream.LayerId = 2;
+    stream.BitRate = 160;
+    stream.Frequency = 8000;
+    stream.ChannelMode = 2;
+    stream.Padding = stream.Crc = stream.Private = stream.Copyright = true;
+    stream.Original = false;
+    stream.Emphasis = 3;
+    stream.Junk = Bytes(7, 0);
+    ASSERT_TRUE(file.Load(h, test::BuildMp3(stream)));
     EXPECT_EQ(h.Version(), "MPEG 2.5");
     EXPECT_EQ(h.Layer(), "2");
     EXPECT_EQ(h.Mode(), "Dual Channel");
@@ -150,13 +150,13 @@ TEST(MPEGHeaderLoad, DecodesTheFirstHeader) {
     EXPECT_EQ(h.EmphasisID(), 3);
     EXPECT_EQ(h.HeaderOffset(), 7);
 
-    spec = Mp3Spec{};
-    spec.VersionId = 2;
-    spec.Frequency = 24000;
-    spec.BitRate = 144;
-    spec.ChannelMode = 0;
-    spec.Emphasis = 1;
-    ASSERT_TRUE(file.Load(h, test::BuildMp3(spec)));
+    stream = Mp3Spec{};
+    stream.VersionId = 2;
+    stream.Frequency = 24000;
+    stream.BitRate = 144;
+    stream.ChannelMode = 0;
+    stream.Emphasis = 1;
+    ASSERT_TRUE(file.Load(h, test::BuildMp3(stream)));
     EXPECT_EQ(h.Version(), "MPEG 2.0");
     EXPECT_EQ(h.Mode(), "Stereo");
     EXPECT_EQ(h.BitRate(), 144);
@@ -174,11 +174,11 @@ TEST(MPEGHeaderLoad, SizesDurationAndFrameCounts) {
 
     // The milliseconds are rounded before the division by 1000: at 32 kbit/s
     // 4 bytes make one millisecond, so 3998 bytes give 999.5 ms -> 1 s.
-    Mp3Spec spec;
-    spec.BitRate = 32;
-    spec.Frames = 1;
-    spec.Junk = Bytes(100, 0);
-    Bytes data = test::BuildMp3(spec);
+    Mp3Spec stream;
+    stream.BitRate = 32;
+    stream.Frames = 1;
+    stream.Junk = Bytes(100, 0);
+    Bytes data = test::BuildMp3(stream);
     data.resize(100 + 3998 + 2, 0);
     ASSERT_TRUE(file.Load(h, data));
     EXPECT_EQ(h.AudioSize(), 3998);
@@ -198,9 +198,9 @@ TEST(MPEGHeaderLoad, SizesDurationAndFrameCounts) {
 TEST(MPEGHeaderLoad, XingHeader) {
     HeaderFile file;
     MPEGHeader h;
-    Mp3Spec spec;
-    spec.Xing = XingSpec{"Xing", 3, 1000, 417000};
-    ASSERT_TRUE(file.Load(h, test::BuildMp3(spec)));
+    Mp3Spec stream;
+    stream.Xing = XingSpec{"Xing", 3, 1000, 417000};
+    ASSERT_TRUE(file.Load(h, test::BuildMp3(stream)));
     EXPECT_TRUE(h.VBR());
     EXPECT_EQ(h.NumFrames(), 1000);
     EXPECT_EQ(h.XingFrameCount(), 1000);
@@ -209,30 +209,30 @@ TEST(MPEGHeaderLoad, XingHeader) {
     EXPECT_EQ(h.BitRate(), 127);  // 44100 * 417 / 144000
     EXPECT_EQ(h.Duration(), 26);  // 417000 / 127.70... * 8 = 26122 ms
 
-    spec.Xing = XingSpec{"Xing", 0, 0, 0};
-    ASSERT_TRUE(file.Load(h, test::BuildMp3(spec)));
+    stream.Xing = XingSpec{"Xing", 0, 0, 0};
+    ASSERT_TRUE(file.Load(h, test::BuildMp3(stream)));
     EXPECT_TRUE(h.VBR());
     EXPECT_EQ(h.BitRate(), -1);
     EXPECT_EQ(h.Duration(), -1);
     EXPECT_EQ(h.XingFrameCount(), 0);
 
     // Frame count only: the audio size stays the file's.
-    spec.Xing = XingSpec{"Xing", 1, 5, 0};
-    const Bytes data = test::BuildMp3(spec);
+    stream.Xing = XingSpec{"Xing", 1, 5, 0};
+    const Bytes data = test::BuildMp3(stream);
     ASSERT_TRUE(file.Load(h, data));
     EXPECT_EQ(h.NumFrames(), 5);
     EXPECT_EQ(h.AudioSize(), static_cast<int32_t>(data.size()) - 2);
     // Byte count without frame count is not read.
-    spec.Xing = XingSpec{"Xing", 2, 0, 12345};
-    ASSERT_TRUE(file.Load(h, test::BuildMp3(spec)));
+    stream.Xing = XingSpec{"Xing", 2, 0, 12345};
+    ASSERT_TRUE(file.Load(h, test::BuildMp3(stream)));
     EXPECT_TRUE(h.VBR());
     EXPECT_EQ(h.AudioSize(), static_cast<int32_t>(data.size()) - 2);
     EXPECT_EQ(h.BitRate(), -1);
 
     // "Info" (lame's CBR header) and a lower-case tag are not VBR headers.
     for (const char* id : {"Info", "xing"}) {
-        spec.Xing = XingSpec{id, 3, 1000, 417000};
-        ASSERT_TRUE(file.Load(h, test::BuildMp3(spec)));
+        stream.Xing = XingSpec{id, 3, 1000, 417000};
+        ASSERT_TRUE(file.Load(h, test::BuildMp3(stream)));
         EXPECT_FALSE(h.VBR()) << id;
         EXPECT_EQ(h.BitRate(), 128);
     }
@@ -271,10 +271,10 @@ TEST(MPEGHeaderLoad, XingHeader) {
 TEST(MPEGHeaderLoad, XingFieldsNearTheEndOfTheFile) {
     HeaderFile file;
     MPEGHeader h;
-    Mp3Spec spec;
-    spec.Frames = 1;
-    spec.Xing = XingSpec{"Xing", 3, 10000, 0x01020304};
-    const Bytes frame = test::BuildMp3(spec);
+    Mp3Spec stream;
+    stream.Frames = 1;
+    stream.Xing = XingSpec{"Xing", 3, 10000, 0x01020304};
+    const Bytes frame = test::BuildMp3(stream);
     // The tag is read while x + 13 < L; the byte count's last two bytes lie
     // beyond the end here and read as 0.
     ASSERT_TRUE(file.Load(h, Bytes(frame.begin(), frame.begin() + 36 + 14)));
@@ -286,7 +286,7 @@ TEST(MPEGHeaderLoad, XingFieldsNearTheEndOfTheFile) {
     EXPECT_EQ(h.AudioSize(), 36 + 13 - 2);
 
     // A header on the last candidate has its Xing tag beyond the window.
-    Mp3Spec far = spec;
+    Mp3Spec far = stream;
     far.Junk = Bytes(15000, 0);
     ASSERT_TRUE(file.Load(h, test::BuildMp3(far)));
     EXPECT_EQ(h.HeaderOffset(), 15000);
@@ -309,9 +309,9 @@ TEST(MPEGHeaderLoad, SearchWindowAndStartOffset) {
     EXPECT_TRUE(h.CRC());
 
     // 15001 candidates: a header at start + 15000 is found, one byte later not.
-    Mp3Spec spec;
-    spec.Junk = Bytes(15000 + 3, 0);
-    data = test::BuildMp3(spec);
+    Mp3Spec stream;
+    stream.Junk = Bytes(15000 + 3, 0);
+    data = test::BuildMp3(stream);
     ASSERT_TRUE(file.Load(h, data, 3));
     EXPECT_EQ(h.HeaderOffset(), 15003);
     EXPECT_FALSE(file.Load(h, data, 2));
@@ -353,9 +353,9 @@ TEST(MPEGHeaderLoad, FailuresGoToTheRecord) {
     HeaderFile file;
     MPEGHeader h;
     // An average frame of a million bytes does not fit the frame size.
-    Mp3Spec spec;
-    spec.Xing = XingSpec{"Xing", 3, 1, 1000000};
-    EXPECT_FALSE(file.Load(h, test::BuildMp3(spec)));
+    Mp3Spec stream;
+    stream.Xing = XingSpec{"Xing", 3, 1, 1000000};
+    EXPECT_FALSE(file.Load(h, test::BuildMp3(stream)));
     EXPECT_EQ(h.ErrorObject()->Mode, 2);
     EXPECT_EQ(h.ErrorObject()->Stream(), "-2147221504, CalculateValues, Overflow");
 

@@ -156,12 +156,12 @@ TEST(ID3V1TagXml, RoundTripThroughTextAndSetter) {
 
 TEST(MPEGHeaderXml, PropertiesInOrderWithIDs) {
     test::TempDir dir;
-    test::Mp3Spec spec;
-    spec.BitRate = 320;
-    spec.ChannelMode = 3;
-    spec.Copyright = true;
-    spec.Emphasis = 1;
-    test::WriteFile(dir.File("a.mp3"), test::BuildMp3(spec));
+    test::Mp3Spec stream;
+    stream.BitRate = 320;
+    stream.ChannelMode = 3;
+    stream.Copyright = true;
+    stream.Emphasis = 1;
+    test::WriteFile(dir.File("a.mp3"), test::BuildMp3(stream));
     MPEGHeader header;
     {
         BinaryFile file(dir.File("a.mp3"));

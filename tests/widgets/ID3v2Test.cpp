@@ -123,10 +123,10 @@ class ID3v2Test : public QObject {
 
     // An MP3 file with the given ID3v2 tag bytes in front of its audio.
     std::string WriteMp3(const std::string& name, const Bytes& tag) const {
-        build::Mp3Spec spec;
-        spec.ID3v2 = tag;
+        build::Mp3Spec stream;
+        stream.ID3v2 = tag;
         const std::string path = folder->File(name);
-        build::WriteFile(path, build::BuildMp3(spec));
+        build::WriteFile(path, build::BuildMp3(stream));
         return path;
     }
 
