@@ -54,13 +54,7 @@ class ID3v1Test : public QObject {
     // Every field in the state given: enabled, read-only and colour.
     bool FieldsAre(bool enabled, bool readOnly, FieldColour colour) const {
         for (const char* name : kFields) {
-            QWidget* field = Child(name);
-            if (field->isEnabled() != enabled || IsFieldReadOnly(field) != readOnly ||
-                FieldColourOf(field) != colour) {
-                qWarning("field %s: enabled %d read-only %d colour %d", name, field->isEnabled(),
-                         IsFieldReadOnly(field), static_cast<int>(FieldColourOf(field)));
-                return false;
-            }
+            if (!test::FieldIsIn(Child(name), enabled, readOnly, colour)) return false;
         }
         return true;
     }

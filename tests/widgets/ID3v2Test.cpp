@@ -88,29 +88,14 @@ class ID3v2Test : public QObject {
     // Every line field and the genre combo in the state given; the three
     // multi-line boxes and the picture buttons as given separately.
     bool FieldsAre(bool enabled, bool readOnly, FieldColour colour) const {
-        std::vector<QWidget*> fields;
-        for (const char* name : kLineFields) fields.push_back(Child(name));
-        fields.push_back(Combo());
-        for (QWidget* field : fields) {
-            if (field->isEnabled() != enabled || IsFieldReadOnly(field) != readOnly ||
-                FieldColourOf(field) != colour) {
-                qWarning("field %s: enabled %d read-only %d colour %d",
-                         qPrintable(field->objectName()), field->isEnabled(),
-                         IsFieldReadOnly(field), static_cast<int>(FieldColourOf(field)));
-                return false;
-            }
+        for (const char* name : kLineFields) {
+            if (!test::FieldIsIn(Child(name), enabled, readOnly, colour)) return false;
         }
-        return true;
+        return test::FieldIsIn(Combo(), enabled, readOnly, colour);
     }
     bool MultiLinesAre(bool enabled, bool readOnly, FieldColour colour) const {
         for (const char* name : kMultiLineFields) {
-            QWidget* field = Child(name);
-            if (field->isEnabled() != enabled || IsFieldReadOnly(field) != readOnly ||
-                FieldColourOf(field) != colour) {
-                qWarning("box %s: enabled %d read-only %d colour %d", name, field->isEnabled(),
-                         IsFieldReadOnly(field), static_cast<int>(FieldColourOf(field)));
-                return false;
-            }
+            if (!test::FieldIsIn(Child(name), enabled, readOnly, colour)) return false;
         }
         return true;
     }

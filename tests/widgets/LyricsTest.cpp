@@ -53,17 +53,12 @@ class LyricsTest : public QObject {
 
     bool BoxesAre(bool enabled, bool readOnly, FieldColour colour) const {
         for (const char* name : kBoxes) {
-            QLineEdit* box = Box(name);
-            if (box->isEnabled() != enabled || box->isReadOnly() != readOnly ||
-                FieldColourOf(box) != colour) {
-                return false;
-            }
+            if (!test::FieldIsIn(Box(name), enabled, readOnly, colour)) return false;
         }
         return true;
     }
     bool LyricsBoxIs(bool enabled, bool readOnly, FieldColour colour) const {
-        return LyricsBox()->isEnabled() == enabled && LyricsBox()->isReadOnly() == readOnly &&
-               FieldColourOf(LyricsBox()) == colour;
+        return test::FieldIsIn(LyricsBox(), enabled, readOnly, colour);
     }
 
 private slots:

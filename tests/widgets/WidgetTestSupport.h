@@ -13,9 +13,26 @@
 #include <QTest>
 #include <QTimer>
 
+#include "controls/FieldState.h"
 #include "errors/MessageHandler.h"
 
 namespace test {
+
+// True when the field is in the state given: enabled, read-only and colour.
+// A field in another state is named in a warning, so a failing check says
+// which one it was.
+inline bool FieldIsIn(const QWidget* field, bool enabled, bool readOnly,
+                      korvel::controls::FieldColour colour) {
+    using korvel::controls::FieldColourOf;
+    using korvel::controls::IsFieldReadOnly;
+    if (field->isEnabled() == enabled && IsFieldReadOnly(field) == readOnly &&
+        FieldColourOf(field) == colour) {
+        return true;
+    }
+    qWarning("field %s: enabled %d read-only %d colour %d", qPrintable(field->objectName()),
+             field->isEnabled(), IsFieldReadOnly(field), static_cast<int>(FieldColourOf(field)));
+    return false;
+}
 
 inline QString CorpusPath(const char* relative) {
     return QStringLiteral(KORVEL_CORPUS_DIR "/") + QString::fromLatin1(relative);
