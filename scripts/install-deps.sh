@@ -9,6 +9,8 @@ packages=(
   qt6-base-dev libgl-dev
   # tests
   libgtest-dev lame python3-mutagen eyed3 xvfb xauth
+  # fuzz targets (scripts/fuzz.sh): clang with libFuzzer and the sanitizers
+  clang libclang-rt-14-dev
   # benchmarks (bench/, built with -DKORVEL_BUILD_BENCH=ON)
   libbenchmark-dev
 )

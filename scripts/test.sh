@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything with warnings as errors and runs all tests, then runs the
-# library's tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# library's tests again under AddressSanitizer and UndefinedBehaviorSanitizer,
+# and finally every fuzz target for a short fixed budget from its seeds
+# (scripts/fuzz.sh: 9 targets of 15 seconds each).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -18,3 +20,6 @@ cmake --build build/sanitize -j "$jobs"
 (cd build/sanitize &&
   LSAN_OPTIONS="suppressions=$PWD/../../scripts/lsan.supp:print_suppressions=0" \
     ctest --output-on-failure -j "$jobs")
+
+# The fuzz budget: fails on any crash, leak, timeout or out-of-memory report.
+FUZZ_BUILD_JOBS=$jobs scripts/fuzz.sh 15

@@ -1,0 +1,61 @@
+// The byte and text decoders: the ID3v2 helpers, the frame text and header
+// decoding of every frame kind, de-unsynchronisation, inflation with a
+// declared size, and the Windows-1252 / UTF-8 / UTF-16 conversions. The first
+// byte picks a start, a count and a frame kind; the rest is the data.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/Ansi.h"
+#include "core/Numeric.h"
+#include "id3v2/FrameText.h"
+#include "id3v2/ID3V2Helpers.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size < 1) return 0;
+    const uint8_t pick = data[0];
+    const korvel::Bytes bytes(data + 1, data + size);
+    const int32_t start = pick & 0x0F;
+    const int32_t count = (pick >> 4) - 2;
+
+    (void)korvel::BytesToLong(bytes, start, count);
+    (void)korvel::SyncsafeToLong(bytes);
+    (void)korvel::ShiftLeft(korvel::BytesToLong(bytes, 0, 4), static_cast<int16_t>(start));
+    (void)korvel::ShiftRight(korvel::BytesToLong(bytes, 0, 4), start);
+    (void)korvel::BytesToString(bytes, start, count);
+    (void)korvel::AnsiBytesToString(bytes);
+    (void)korvel::UnicodeBytesToString(bytes);
+    (void)korvel::DecodeUtf16Bytes(bytes, static_cast<size_t>(start), (pick & 0x80) != 0);
+    korvel::Bytes plain;
+    if (korvel::RemoveUnsynchronisation(bytes, plain) && plain.size() > bytes.size()) std::abort();
+    (void)korvel::ID3ErrorText(static_cast<int32_t>(pick) - 8);
+
+    static const char* const kIds[] = {"TIT2", "COMM", "USLT", "SYLT", "WXXX",
+                                       "APIC", "PCNT", "TXXX", "TT2",  "XXXX"};
+    const std::string id = kIds[pick % 10];
+    (void)korvel::frametext::TextData(id, bytes, (pick & 0x40) != 0);
+    (void)korvel::frametext::RemoveHeader(id, bytes);
+    const std::string genre = korvel::AnsiToUtf8(bytes);
+    (void)korvel::frametext::GenreText(genre);
+    (void)korvel::frametext::GenreIDText(genre);
+
+    // Compressed frame data with a declared size from its first four bytes.
+    korvel::Bytes compressed = bytes;
+    (void)korvel::frametext::InflateFrameData(compressed, korvel::BytesToLong(bytes, 0, 4));
+
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    (void)korvel::Utf8ToAnsi(text), (void)korvel::Utf8ToAnsiBytes(text);
+    (void)korvel::IsAnsiRepresentable(text), (void)korvel::Utf8ToUtf16(text);
+    (void)korvel::Utf8Length(text), (void)korvel::Utf8Left(text, static_cast<size_t>(start));
+    (void)korvel::TrimBlanks(text), (void)korvel::Utf32ToUtf8(korvel::Utf8ToUtf32(text));
+    std::u16string units(bytes.size() / 2, u'\0');
+    for (size_t i = 0; i < units.size(); ++i) {
+        units[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    }
+    (void)korvel::Utf16ToUtf8(units);
+    if (const auto number = korvel::ParseNumber(text)) {
+        (void)korvel::ToInt16(*number), (void)korvel::ToInt32(*number), (void)korvel::ToByte(*number);
+    }
+    (void)korvel::LeadingNumber(text);
+    return 0;
+}
