@@ -43,7 +43,8 @@ bool InflateBounded(const uint8_t* source, size_t sourceSize, size_t limit, Byte
 // Replaces compressed frame data by what it inflates to, at most the
 // declared size. False, and the data stays as it was, for a declared size
 // that is not positive or above kMaxInflatedFrame, or when inflation cannot
-// be started.
+// be started. Memory grows with what the data really inflates to, never
+// with the declared size.
 bool InflateFrameData(Bytes& data, int32_t declaredSize);
 
 // Genre of a content-type text: the text after the first ")" when it starts
@@ -62,5 +63,12 @@ inline Bytes Slice(std::span<const uint8_t> bytes, size_t start, size_t count) {
 // Largest decompressed frame the readers accept (the largest size an ID3v2
 // tag can declare).
 inline constexpr int64_t kMaxInflatedFrame = int64_t{1} << 28;
+
+// Deflate shrinks data by at most about 1032 to 1 (a long run of one byte):
+// the largest size `compressedSize` bytes can inflate to, with some slack
+// for the stream's header.
+inline constexpr int64_t MaxInflatedSize(size_t compressedSize) {
+    return static_cast<int64_t>(compressedSize) * 1032 + 64;
+}
 
 }  // namespace korvel::frametext

@@ -118,6 +118,7 @@ bool ID3V23Tag::AttachUpdatable(const std::string& fileName) {
     try {
         m_updatableTag->AttachFile(fileName);
     } catch (...) {
+        m_error->CopyError();
         return false;
     }
     m_updatable = true;

@@ -131,7 +131,9 @@ public:
 
     // Library-internal.
     // Loads the tag through the updatable tag (changeable mode); false, and
-    // the tag stays unloaded, when that fails.
+    // the tag stays unloaded, when that fails: the error record then says
+    // why (for instance a tag whose structure the own reader rejects, which
+    // is never handed to id3lib).
     bool AttachUpdatable(const std::string& fileName);
     // Parses the tag from the open file with the own reader (read-only mode).
     bool LoadFromFile(const BinaryFile& file, int64_t fileLength, int32_t tagPosition,

@@ -38,11 +38,13 @@ bool ID3V2Tag::loadTag() {
                 }
                 case 3: {
                     // With id3lib the tag is read through the updatable tag
-                    // (and can be saved), otherwise by the own parser.
+                    // (and can be saved), otherwise by the own parser. A tag
+                    // that id3lib is not given (its structure is damaged)
+                    // stays with the own parser, read-only; the reader's
+                    // error record says why.
                     auto reader = std::make_shared<korvel::ID3V23Tag>();
-                    if (reader->canSave()) {
-                        result = reader->AttachUpdatable(m_fileName);
-                    } else {
+                    result = reader->canSave() && reader->AttachUpdatable(m_fileName);
+                    if (!result) {
                         BinaryFile file(m_fileName);
                         result = reader->LoadFromFile(file, file.Length(), m_tagPosition, m_header);
                     }

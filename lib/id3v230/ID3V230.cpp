@@ -18,8 +18,13 @@
 #include "errors/KorvelException.h"
 #include "errors/MessageHandler.h"
 #include "id3v1/Genres.h"
+#include "id3v1/ID3V1Tag.h"
+#include "id3v2/ID3V22Tag.h"
+#include "id3v2/ID3V23Tag.h"
+#include "id3v2/ID3V24Tag.h"
 #include "id3v2/ID3V2Helpers.h"
 #include "id3v230/ID3LibBinding.h"
+#include "lyrics3/LyricsTag.h"
 
 namespace korvel {
 
@@ -29,8 +34,29 @@ using Handle = ID3LibBinding::Handle;
 
 constexpr int32_t kNoFileCode = 11;    // id3lib's "No file to parse"
 constexpr int32_t kReadOnlyCode = 12;  // id3lib's "Attempting to write to a read-only file"
+constexpr int32_t kBadDataCode = 3;    // id3lib's "Improperly formatted data"
 
 std::atomic<uint64_t> g_nextLoad{1};
+
+// id3lib's tag parser is not safe against malformed input, so a tag reaches
+// it only after the library's own reader of its version has parsed the whole
+// tag. "" when the reader accepts the tag, otherwise why it does not.
+std::string RejectedStructure(const BinaryFile& file, const RawTag::Leading& leading) {
+    const ID3V2Header header = ID3V2Header::FromBytes(file.ReadAt(0, 10));
+    const int64_t length = file.Length();
+    bool accepted = false;
+    switch (leading.major) {
+        case 2: accepted = ID3V22Tag().LoadFromFile(file, length, 1, header); break;
+        case 3: accepted = ID3V23Tag().LoadFromFile(file, length, 1, header); break;
+        case 4: accepted = ID3V24Tag().LoadFromFile(file, length, 1, header); break;
+        default:
+            return "ID3v2." + std::to_string(leading.major) + " tags are not supported.";
+    }
+    if (accepted) return "";
+    return "The ID3v2." + std::to_string(leading.major) +
+           " tag is damaged (its header, frame sizes or flags do not fit its data); it can only be "
+           "read, not changed.";
+}
 
 bool IsUrlFrame(ID3_FrameID type) {
     return type >= ID3FID_WWWCOMMERCIALINFO && type <= ID3FID_WWWUSER;
@@ -255,18 +281,20 @@ void ID3V230::LoadFrames() {
     // The tag is read and checked before id3lib parses any of it.
     Bytes tagBytes;
     bool v23 = false;
+    std::string problem;
     try {
         BinaryFile file(m_fileName);
         RawTag::Leading leading = RawTag::ReadLeading(file);
         if (leading.present) {
             tagBytes = file.ReadAt(0, static_cast<size_t>(leading.extent));
             v23 = leading.major == 3;
+            problem = RejectedStructure(file, leading);
         }
     } catch (...) {
         m_unreadable = true;
         throw;
     }
-    std::string problem = RawTag::UnsafeForLibrary(tagBytes);
+    if (problem.empty()) problem = RawTag::UnsafeForLibrary(tagBytes);
     if (!problem.empty()) {
         m_unreadable = true;
         throw KorvelException("LoadFrames", "id3lib cannot be given this ID3v2 tag. " + problem);
@@ -815,6 +843,24 @@ int32_t ID3V230::StripTag(int32_t tagFlags) {
         ReplacementFile replacement(m_fileName);
         replacement.AppendFrom(original, start, length - start);
         uint16_t appended = static_cast<uint16_t>(tagFlags & (ID3TT_ID3V1 | ID3TT_LYRICS3 | ID3TT_LYRICS3V2 | ID3TT_MUSICMATCH));
+        // id3lib parses the tags at the end of the file to strip them: it is
+        // given only tags the library's own readers accept. MusicMatch tags
+        // have no reader here.
+        if ((appended & ID3TT_MUSICMATCH) != 0) {
+            m_failure = "MusicMatch tags are not read by this library and cannot be removed.";
+            return kBadDataCode;
+        }
+        if ((appended & (ID3TT_LYRICS3 | ID3TT_LYRICS3V2)) != 0) {
+            Bytes tail = original.ReadAt(std::max<int64_t>(0, length - ID3V1Tag::kTagLength), ID3V1Tag::kTagLength);
+            bool hasID3v1 = tail.size() == ID3V1Tag::kTagLength && tail[0] == 'T' && tail[1] == 'A' && tail[2] == 'G';
+            try {
+                LyricsTag().Load(m_fileName, hasID3v1);
+            } catch (...) {
+                m_failure = "The file's Lyrics3 tag is damaged; it is not handed to id3lib. " +
+                            DescribeFailure(std::current_exception()).Description;
+                return kBadDataCode;
+            }
+        }
         int32_t result = 0;
         if (appended != 0) {
             LibTag tag(lib);

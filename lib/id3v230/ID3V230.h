@@ -121,7 +121,8 @@ public:
     bool UpdateTag(int32_t tagType);
     // Removes the tags of the given ID3_TagType bits from the file; returns
     // an id3lib error code (0 = success, 11 without library or file, 12 when
-    // the file could not be rewritten).
+    // the file could not be rewritten, 3 when a Lyrics3 tag to be removed is
+    // damaged or MusicMatch tags are asked for: id3lib is not given those).
     int32_t StripTag(int32_t tagFlags);
     // Splits the genre text "(17)Rock" / "(17)" into number and name.
     bool SplitGenre(int16_t& GenreID, std::string& GenreDescription);

@@ -7,6 +7,7 @@
 #include "core/Ansi.h"
 #include "core/BinaryFile.h"
 #include "errors/KorvelException.h"
+#include "id3v2/FrameText.h"
 #include "id3v2/ID3V2Helpers.h"
 
 namespace korvel {
@@ -97,6 +98,9 @@ namespace {
 bool InflateExactly(const uint8_t* data, size_t size, uint32_t expected, Bytes& out) {
     constexpr uint32_t kLimit = 64u << 20;
     if (expected == 0 || expected > kLimit) return false;
+    // A size the data cannot inflate to is refused before anything is
+    // allocated for it.
+    if (int64_t{expected} > frametext::MaxInflatedSize(size)) return false;
     out.assign(size_t{expected} + 1, 0);
     z_stream stream{};
     if (inflateInit(&stream) != Z_OK) return false;

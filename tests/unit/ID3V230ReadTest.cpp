@@ -9,9 +9,12 @@
 #include <filesystem>
 
 #include "core/BinaryFile.h"
+#include "core/FileHandler.h"
 #include "errors/KorvelException.h"
 #include "id3v230/ID3LibBinding.h"
 #include "id3v230/ID3V230.h"
+#include "id3v230/RawTag.h"
+#include "id3v2/ID3V23Tag.h"
 #include "support/ID3V2Builder.h"
 #include "support/Mp3Builder.h"
 #include "support/TestSupport.h"
@@ -388,4 +391,97 @@ TEST(ID3V230Load, CompressedFramesOfOtherVersionsAreRefused) {
     EXPECT_FALSE(tag.UpdateTag(2));
     EXPECT_EQ(tag.LastFailure(), "The file's ID3v2 tag could not be read; saving would lose it.");
     EXPECT_EQ(test::ReadFile(path), before);
+}
+
+TEST(ID3V230Load, TagsTheOwnReaderRejectsNeverReachId3lib) {
+    // id3lib's parser is not safe against damaged tags: a tag reaches it only
+    // once the library's own reader of that version accepted its structure.
+    ASSERT_TRUE(ID3LibBinding::Current().Available());
+    test::TempDir dir;
+    const Bytes title = Frame23("TIT2", Latin1Text("Title"));
+    Bytes pastTheTag = Frame23("TPE1", Latin1Text("Artist"));
+    pastTheTag[7] = 0x60;  // claims 96 bytes, 7 are there
+    const std::vector<std::pair<std::string, Bytes>> cases = {
+        {"2.3 frame past the tag", Tag23({title, pastTheTag})},
+        {"2.3 tag longer than the file", test::Tag(3, Concat({title, Bytes(20, 0)}))},
+        {"2.3 negative frame size", Tag23({title, B("TPE1\xFF\xFF\xFF\xFF\0\0x", 11)})},
+        {"2.4 frame past the tag", test::Tag(4, Concat({title, B("TPE1\0\0\x01\0\0\0x", 11)}))},
+        {"version 2.5", test::Tag(5, title)},
+    };
+    for (const auto& [name, tagBytes] : cases) {
+        SCOPED_TRACE(name);
+        // The second case is cut inside its padding.
+        Bytes bytes = Concat({tagBytes, test::MpegAudio(), test::ID3v1Record("Version one")});
+        if (name == "2.3 tag longer than the file") bytes = Bytes(tagBytes.begin(), tagBytes.end() - 5);
+        const std::string path = dir.File("bad.mp3");
+        test::WriteFile(path, bytes);
+
+        ID3V230 tag;
+        try {
+            tag.AttachFile(path);
+            ADD_FAILURE() << "the tag was handed to id3lib";
+        } catch (const KorvelException& e) {
+            EXPECT_EQ(e.Source(), "LoadFrames");
+            EXPECT_NE(e.Description().find(name == "version 2.5" ? "ID3v2.5 tags are not supported."
+                                                                 : "tag is damaged"),
+                      std::string::npos)
+                << e.Description();
+        }
+        EXPECT_EQ(tag.Frames()->Count(), 0);
+        tag.setTitle("new");
+        EXPECT_FALSE(tag.UpdateTag(2));
+        EXPECT_EQ(tag.LastFailure(), "The file's ID3v2 tag could not be read; saving would lose it.");
+        EXPECT_EQ(test::ReadFile(path), bytes);
+
+        // The version 2.3 reader keeps the reason in its error record.
+        ID3V23Tag reader;
+        EXPECT_FALSE(reader.AttachUpdatable(path));
+        EXPECT_FALSE(reader.IsUpdatable());
+        EXPECT_EQ(reader.LastError()->Source(), "LoadFrames");
+    }
+
+    // Everything else of such a file is still read.
+    const std::string path = dir.File("bad.mp3");
+    const Bytes bytes = Concat({Tag23({title, pastTheTag}), test::MpegAudio(), test::ID3v1Record("Version one")});
+    test::WriteFile(path, bytes);
+    FileHandler file;
+    ASSERT_TRUE(file.Create(path));
+    EXPECT_EQ(file.ID3v1xTag()->Title(), "Version one");
+    EXPECT_EQ(file.MPEGHeader()->BitRate(), 128);
+    ASSERT_TRUE(file.ID3V2Tag());
+    EXPECT_FALSE(file.ID3V2Tag()->IsLoaded());
+    EXPECT_NE(file.xml().find("Version one"), std::string::npos);
+    EXPECT_EQ(test::ReadFile(path), bytes);
+}
+
+TEST(ID3V230Load, DecompressedSizesTheDataCannotReachAreRefusedUnallocated) {
+    // A 20-byte stream cannot inflate to 60 MB: the frame is not handed to
+    // id3lib, and nothing of the claimed size is allocated for it.
+    const Bytes text = Latin1Text(std::string(400, 'a'));
+    uLongf packedSize = compressBound(static_cast<uLong>(text.size()));
+    Bytes packed(packedSize);
+    compress(packed.data(), &packedSize, text.data(), static_cast<uLong>(text.size()));
+    packed.resize(packedSize);
+    auto frame = [&](uint32_t claimed) {
+        RawTag::Frame f;
+        f.id = "TIT2";
+        f.record = Frame23("TIT2", Concat({Bytes{uint8_t(claimed >> 24), uint8_t(claimed >> 16),
+                                                 uint8_t(claimed >> 8), uint8_t(claimed)},
+                                           packed}),
+                           0x00, 0x80);
+        return f;
+    };
+    RawTag::Frame plain;
+    EXPECT_TRUE(RawTag::ForLibrary(frame(static_cast<uint32_t>(text.size())), plain));
+    EXPECT_EQ(plain.Data(), text);
+    EXPECT_FALSE(RawTag::ForLibrary(frame(60u << 20), plain));
+    EXPECT_FALSE(RawTag::ForLibrary(frame(static_cast<uint32_t>(packed.size() * 1032 + 65)), plain));
+
+    // Through the file the other frames still load.
+    test::TempDir dir;
+    std::string path = WriteMp3(dir, "a.mp3", Tag23({Frame23("TPE1", Latin1Text("Artist")), frame(60u << 20).record}));
+    ID3V230 tag;
+    tag.AttachFile(path);
+    EXPECT_EQ(tag.Artist(), "Artist");
+    EXPECT_EQ(tag.Frames()->Count(), 1);
 }

@@ -547,6 +547,36 @@ TEST(ID3V230Strip, RemovesTheRequestedTagsOnly) {
     EXPECT_EQ(dir.List(), std::vector<std::string>{"a.mp3"});
 }
 
+TEST(ID3V230Strip, TagsAtTheEndReachId3libOnlyWhenTheOwnReaderAcceptsThem) {
+    test::TempDir dir;
+    std::string path = dir.File("a.mp3");
+    Bytes audio = test::MpegAudio(4);
+    Bytes v1 = test::ID3v1Record("one");
+    // A Lyrics3 v2.00 tag whose field claims more bytes than the tag holds.
+    const std::string damaged = "LYRICSBEGINLYR00099short";
+    Bytes file = Concat({audio, B(damaged), B("000024LYRICS200"), v1});
+    test::WriteFile(path, file);
+    ID3V230 tag;
+    tag.AttachFile(path);
+    for (int32_t flags : {int32_t{ID3TT_LYRICS3V2}, ID3TT_LYRICS3 | ID3TT_ID3V1, int32_t{ID3TT_MUSICMATCH}}) {
+        SCOPED_TRACE(flags);
+        EXPECT_EQ(tag.StripTag(flags), 3);
+        EXPECT_EQ(test::ReadFile(path), file);
+    }
+    EXPECT_EQ(tag.LastFailure(), "MusicMatch tags are not read by this library and cannot be removed.");
+    EXPECT_EQ(tag.StripTag(ID3TT_LYRICS3V2), 3);
+    EXPECT_NE(tag.LastFailure().find("The file's Lyrics3 tag is damaged"), std::string::npos) << tag.LastFailure();
+    EXPECT_EQ(dir.List(), std::vector<std::string>{"a.mp3"});
+
+    // An intact Lyrics3 tag is handed to id3lib, which removes it.
+    const std::string intact = "LYRICSBEGINETT00005Title";
+    test::WriteFile(path, Concat({audio, B(intact), B("000024LYRICS200"), v1}));
+    EXPECT_EQ(tag.StripTag(ID3TT_LYRICS3V2), 0) << tag.LastFailure();
+    const Bytes stripped = test::ReadFile(path);
+    EXPECT_EQ(std::search(stripped.begin(), stripped.end(), intact.begin(), intact.end()), stripped.end());
+    EXPECT_TRUE(std::equal(audio.begin(), audio.end(), stripped.begin()));
+}
+
 TEST(ID3V230Create, CopiesValuesIntoAFileWithoutID3v2Tag) {
     test::TempDir dir;
     std::string path = dir.File("a.mp3");
