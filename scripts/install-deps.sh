@@ -9,6 +9,8 @@ packages=(
   qt6-base-dev libgl-dev
   # tests
   libgtest-dev lame python3-mutagen eyed3 xvfb xauth
+  # packaging: .deb files (dpkg-shlibdeps), desktop entry check, man pages
+  dpkg-dev desktop-file-utils man-db
   # benchmarks (bench/, built with -DKORVEL_BUILD_BENCH=ON)
   libbenchmark-dev
 )
