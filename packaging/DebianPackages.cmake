@@ -6,7 +6,6 @@ set(CPACK_PACKAGE_NAME korvel)
 set(CPACK_PACKAGE_VENDOR "Korvel Project")
 set(CPACK_PACKAGE_CONTACT "Korvel Project <bugs@korvel.invalid>")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "MP3 tag library, editing controls and tools")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 
@@ -22,6 +21,8 @@ set(CPACK_COMPONENTS_ALL ${KORVEL_DEB_COMPONENTS})
 # Dependencies on system libraries come from dpkg-shlibdeps; those between
 # the packages of this set from the component dependencies, as "(= version)".
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The library packages say which package provides their SONAME (shlibs file).
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)
 # Our own libraries, for dpkg-shlibdeps to find while the packages are built.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS
@@ -42,12 +43,10 @@ korvel_deb(runtime libkorvel0 libs "MP3 tag library (KORVEL)"
   "KORVEL reads ID3v1, ID3v2.2/2.3/2.4 and Lyrics3 tags and the MPEG audio\nheader of MP3 files, writes ID3v1 and ID3v2.3 tags and describes a file as\nXML. ID3v2.3 tags are written through id3lib, loaded at run time.")
 # id3lib is opened with dlopen, so dpkg-shlibdeps cannot see it.
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "libid3-3.8.3v5")
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_GENERATE_SHLIBS ON)
 
 korvel_deb(widgets libkorvel-widgets0 libs "Qt 6 editing controls for MP3 tags (KORVEL)"
   "The ID3v1, ID3v2 and Lyrics3 editors of KORVEL and the combined control\nthat holds them, as Qt widgets.")
 set(CPACK_COMPONENT_WIDGETS_DEPENDS runtime)
-set(CPACK_DEBIAN_WIDGETS_PACKAGE_GENERATE_SHLIBS ON)
 
 korvel_deb(dev libkorvel-dev libdevel "MP3 tag library (KORVEL): development files"
   "Headers, the CMake package (find_package(Korvel): Korvel::korvel,\nKorvel::widgets), pkg-config files (korvel, korvel-widgets) and the Qt\nDesigner plugin of the editing controls.")

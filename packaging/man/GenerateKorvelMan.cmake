@@ -5,6 +5,8 @@
 # COMMANDS and OPTIONS sections from what `korvel --help` and
 # `korvel COMMAND --help` print, so the page and the program agree.
 
+cmake_minimum_required(VERSION 3.25)
+
 # Text as roff: backslashes as \e, hyphens as \-, and a line that would begin
 # with a control character (. or ') protected by \&.
 function(roff_text out text)
@@ -85,6 +87,9 @@ foreach(command IN LISTS commands)
   string(APPEND KORVEL_MAN_COMMANDS ".TP\n.B ${usage}\n${body}")
 endforeach()
 
+# The template puts each section on lines of its own.
+string(REGEX REPLACE "\n$" "" KORVEL_MAN_COMMANDS "${KORVEL_MAN_COMMANDS}")
+string(REGEX REPLACE "\n$" "" KORVEL_MAN_OPTIONS "${KORVEL_MAN_OPTIONS}")
 set(KORVEL_VERSION "${VERSION}")
 file(READ "${TEMPLATE}" page)
 string(CONFIGURE "${page}" page @ONLY)

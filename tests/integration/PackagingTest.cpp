@@ -85,7 +85,9 @@ TEST(Packaging, QuelmAnswersHelpAndVersionWithoutADisplay) {
         EXPECT_NE(man.find(option), std::string::npos) << option << " missing from quelm.1";
     }
     EXPECT_NE(man.find(std::string("KORVEL ") + KORVEL_VERSION_STRING), std::string::npos);
-    if (test::HaveProgram("man")) EXPECT_EQ(ManWarnings(page), "");
+    if (test::HaveProgram("man")) {
+        EXPECT_EQ(ManWarnings(page), "");
+    }
 }
 #endif
 
@@ -125,7 +127,9 @@ TEST(Packaging, KorvelManPageDescribesEveryCommandAndOptionOfItsHelp) {
         }
     }
     EXPECT_GE(commands, 5);
-    if (test::HaveProgram("man")) EXPECT_EQ(ManWarnings(page), "");
+    if (test::HaveProgram("man")) {
+        EXPECT_EQ(ManWarnings(page), "");
+    }
 }
 
 TEST(Packaging, DesktopEntryOpensMp3FilesWithOurIcon) {
