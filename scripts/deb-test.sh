@@ -58,13 +58,17 @@ DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recomme
 
 # The programs from their installed places, linked to the installed libraries.
 [ "$(/usr/bin/korvel --version)" = "korvel $version" ] || fail "korvel --version"
-ldd /usr/bin/korvel | grep -q "libkorvel.so.0 => /usr/lib/" || fail "korvel uses $(ldd /usr/bin/korvel | grep libkorvel)"
+# The library a program loads, as a real path.
+loaded() { realpath "$(ldd "$1" | awk -v lib="$2" '$1 == lib { print $3 }')"; }
+[[ "$(loaded /usr/bin/korvel libkorvel.so.0)" == /usr/lib/* ]] ||
+  fail "korvel loads $(loaded /usr/bin/korvel libkorvel.so.0)"
 info=$(cd / && korvel info "$source_dir/assets/demo.mp3") || fail "korvel info"
 grep -q "Morning Fanfare" <<< "$info" || fail "korvel info shows no title: $info"
 quelm_version=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM /usr/bin/quelm --version) ||
   fail "quelm --version"
 [ "$quelm_version" = "Quelm $version" ] || fail "quelm --version printed '$quelm_version'"
-ldd /usr/bin/quelm | grep -q "libkorvel-widgets.so.0 => /usr/lib/" || fail "quelm's libraries"
+[[ "$(loaded /usr/bin/quelm libkorvel-widgets.so.0)" == /usr/lib/* ]] ||
+  fail "quelm loads $(loaded /usr/bin/quelm libkorvel-widgets.so.0)"
 
 # Man pages and the desktop entry.
 for page in korvel quelm; do
