@@ -90,7 +90,7 @@ class DesignerPluginTest : public QObject {
 
 private slots:
     void collectionOffersTheFourControls();
-    void onlyTheDesignTimePropertiesAreDesignable();
+    void designTimePropertiesAreStoredAndModeIsAnEnumeration();
     void formRestoresEveryControlAndItsProperties();
 };
 
@@ -154,7 +154,7 @@ void DesignerPluginTest::collectionOffersTheFourControls() {
     for (int i : {0, 2, 3}) QVERIFY(ParseDomXml(widgets.at(i)->domXml()).properties.isEmpty());
 }
 
-void DesignerPluginTest::onlyTheDesignTimePropertiesAreDesignable() {
+void DesignerPluginTest::designTimePropertiesAreStoredAndModeIsAnEnumeration() {
     const QMetaObject& v2 = ID3v2::staticMetaObject;
     for (const char* name : {"Mode", "FrameListVisible"}) {
         const QMetaProperty property = PropertyOf(v2, name);
@@ -174,32 +174,6 @@ void DesignerPluginTest::onlyTheDesignTimePropertiesAreDesignable() {
     QVERIFY(ok);
     QCOMPARE(appearance.keyToValue("v2aDefault", &ok), int(v2aDefault));
     QVERIFY(ok);
-
-    // The run-time members (tags, field state, what the user asked for) have
-    // no design-time value: a form neither shows nor stores them.
-    struct Runtime {
-        const QMetaObject* meta;
-        QStringList names;
-    };
-    const Runtime runtime[] = {
-        {&ID3v2::staticMetaObject,
-         {"ID3V2Tag", "Enabled", "Locked", "removeTag", "saveTag", "HasTag"}},
-        {&ID3v1::staticMetaObject,
-         {"Title", "Artist", "Album", "Year", "Comment", "Track", "Genre", "ID3v1xTag",
-          "Enabled", "Locked", "TitleChanged", "TagCount", "VisibilityMode", "removeTag",
-          "saveTag", "HasTag"}},
-        {&Lyrics::staticMetaObject, {"LyricsTag", "Enabled", "Locked", "removeTag", "HasTag"}},
-        {&Dravena::staticMetaObject, {"FileHandler"}},
-    };
-    for (const Runtime& control : runtime) {
-        for (const QString& name : control.names) {
-            const QMetaProperty property = PropertyOf(*control.meta, qPrintable(name));
-            const QString where = QString::fromLatin1(control.meta->className()) +
-                                  QStringLiteral("::") + name;
-            QVERIFY2(property.isValid(), qPrintable(where));
-            QVERIFY2(!property.isDesignable() && !property.isStored(), qPrintable(where));
-        }
-    }
 }
 
 void DesignerPluginTest::formRestoresEveryControlAndItsProperties() {
