@@ -20,6 +20,7 @@
 #include "controls/ID3v1.h"
 #include "controls/ID3v2.h"
 #include "controls/Lyrics.h"
+#include "ui_TagForm.h"
 
 using namespace korvel::controls;
 
@@ -92,6 +93,7 @@ private slots:
     void collectionOffersTheFourControls();
     void designTimePropertiesAreStoredAndModeIsAnEnumeration();
     void formRestoresEveryControlAndItsProperties();
+    void generatedFormSetsTheProperties();
 };
 
 void DesignerPluginTest::collectionOffersTheFourControls() {
@@ -219,6 +221,19 @@ void DesignerPluginTest::formRestoresEveryControlAndItsProperties() {
     const QWidget* plainBottom = plain->findChild<QWidget*>(QStringLiteral("grpBottom"));
     QVERIFY(plainBottom->y() > plainTop->y());
     QCOMPARE(plainBottom->x(), plainTop->x());
+}
+
+void DesignerPluginTest::generatedFormSetsTheProperties() {
+    // The code uic generates from the same form creates the controls
+    // directly and calls setMode and setFrameListVisible.
+    QWidget form;
+    Ui::TagForm ui;
+    ui.setupUi(&form);
+    QCOMPARE(ui.wideEditor->Mode(), v2aWide);
+    QCOMPARE(ui.wideEditor->FrameListVisible(), false);
+    QCOMPARE(ui.plainEditor->Mode(), v2aDefault);
+    QCOMPARE(ui.plainEditor->FrameListVisible(), true);
+    QCOMPARE(ui.identity->objectName(), QStringLiteral("identity"));
 }
 
 QTEST_MAIN(DesignerPluginTest)
