@@ -6,7 +6,7 @@
 #
 #     scripts/fuzz.sh [SECONDS_PER_TARGET] [TARGET...]
 #
-# SECONDS_PER_TARGET defaults to 15 (the CI budget); TARGETs are the names
+# SECONDS_PER_TARGET defaults to 12 (the CI budget); TARGETs are the names
 # after "korvel-fuzz-" (default: all). Inputs a run finds are kept in
 # build/fuzz/corpus/TARGET and used again by the next run; crashing inputs are
 # written to build/fuzz/artifacts/. FUZZ_BUILD_JOBS sets the build's
@@ -14,7 +14,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-seconds=${1:-15}
+seconds=${1:-12}
 shift || true
 all=(text id3v1 xml mpeg lyrics3 readers id3v2 file id3lib)
 targets=("$@")

@@ -3,7 +3,7 @@
 # Debian packages (scripts/deb-test.sh), then runs the library's tests again
 # under AddressSanitizer and UndefinedBehaviorSanitizer, and finally every
 # fuzz target for a short fixed budget from its seeds (scripts/fuzz.sh: 9
-# targets of 15 seconds each).
+# targets of 12 seconds each).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -25,4 +25,4 @@ cmake --build build/sanitize -j "$jobs"
     ctest --output-on-failure -j "$jobs")
 
 # The fuzz budget: fails on any crash, leak, timeout or out-of-memory report.
-FUZZ_BUILD_JOBS=$jobs scripts/fuzz.sh 15
+FUZZ_BUILD_JOBS=$jobs scripts/fuzz.sh 12
