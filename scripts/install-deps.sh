@@ -10,7 +10,7 @@ packages=(
   # tests
   libgtest-dev lame python3-mutagen eyed3 xvfb xauth
   # benchmarks (bench/, built with -DKORVEL_BUILD_BENCH=ON)
-  libbenchmark-dev
+  libbenchmark-dev libtag1-dev
 )
 
 missing=()
