@@ -13,10 +13,11 @@ packages=(
   libgtest-dev lame python3-mutagen eyed3 xvfb xauth
   # fuzz targets (scripts/fuzz.sh): clang with libFuzzer and the sanitizers
   clang libclang-rt-14-dev
-  # packaging: .deb files (dpkg-shlibdeps), desktop entry check, man pages
-  dpkg-dev desktop-file-utils man-db
+  # packaging: .deb files (dpkg-shlibdeps and file for cpack), desktop entry
+  # check, man pages
+  dpkg-dev file desktop-file-utils man-db
   # benchmarks (bench/, built with -DKORVEL_BUILD_BENCH=ON)
-  libbenchmark-dev
+  libbenchmark-dev libtag1-dev
 )
 
 missing=()
