@@ -30,7 +30,9 @@ void ReplacementFile::SetFaultHook(FaultHook hook) { Hook() = std::move(hook); }
 ReplacementFile::ReplacementFile(const std::string& target) : m_target(target) {
     RequireWritable(target);
     std::filesystem::path p = std::filesystem::absolute(target);
-    std::string pattern = (p.parent_path() / ("." + p.filename().string() + ".XXXXXX")).string();
+    // A hidden name that says whose it is: ".<name>.korvel-XXXXXX". One left
+    // behind by a killed process can be recognised and deleted.
+    std::string pattern = (p.parent_path() / ("." + p.filename().string() + kTempInfix + "XXXXXX")).string();
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     m_fd = ::mkostemp(name.data(), O_CLOEXEC);

@@ -15,7 +15,8 @@ class BinaryFile;
 
 class ReplacementFile {
 public:
-    // Creates the temporary file in the target's folder. Throws
+    // Creates the temporary file ".<name>.korvel-XXXXXX" (mkstemp's six
+    // characters) in the target's folder. Throws
     // std::system_error when the target or its folder is not writable.
     explicit ReplacementFile(const std::string& target);
     ~ReplacementFile();
@@ -35,6 +36,10 @@ public:
     // and renames it over the target. Throws on failure (the temporary file is
     // removed, the target stays as it was).
     void Commit();
+
+    // What follows ".<name>" in a temporary file's name, before the six
+    // random characters.
+    static constexpr const char* kTempInfix = ".korvel-";
 
     // Chunk size of AppendFrom.
     static constexpr size_t kChunkSize = 102400;

@@ -2,7 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <system_error>
 
 #include "core/FileHandler.h"
 #include "core/FileRoutines.h"
@@ -99,7 +101,7 @@ TEST(FileHandlerCreate, ReadsTagAndReReadsIt) {
     EXPECT_EQ(file.LastError()->Stream(), "0, Read Tag, File does not exist.");
 }
 
-TEST(FileHandlerWrite, AppendsThenOverwritesInPlace) {
+TEST(FileHandlerWrite, AppendsThenReplacesTheRecord) {
     test::TempDir dir;
     std::string path = dir.File("w.mp3");
     Bytes audio = Audio(1000);
@@ -158,6 +160,57 @@ TEST(FileHandlerWrite, PreconditionsAndFailures) {
     std::filesystem::remove(path);
     EXPECT_FALSE(file.writeID3v1xTag());
     EXPECT_EQ(file.LastError()->Stream(), "0, Write Tag, File does not exist.");
+}
+
+TEST(FileHandlerWrite, FailedWritesLeaveTheFileAndNoTemporaryFile) {
+    test::TempDir dir;
+    std::string path = dir.File("w.mp3");
+    Bytes original = Concat({Audio(300000), TagRecord("Kept", 1)});
+    test::WriteFile(path, original);
+    ::chmod(path.c_str(), 0640);
+    FileHandler file;
+    ASSERT_TRUE(file.Create(path));
+    file.ID3v1xTag()->setTitle("New");
+
+    // The disk fills up during the copy, or just before the record.
+    for (int failingWrite : {1, 2, 4}) {
+        int writes = 0;
+        ReplacementFile::SetFaultHook([&](const std::string& step) {
+            if (step == "write" && ++writes == failingWrite) {
+                throw std::system_error(ENOSPC, std::generic_category(), "write");
+            }
+        });
+        EXPECT_FALSE(file.writeID3v1xTag()) << failingWrite;
+        ReplacementFile::SetFaultHook(nullptr);
+        EXPECT_EQ(file.LastError()->Number(), ENOSPC);
+        EXPECT_EQ(test::ReadFile(path), original);
+        EXPECT_EQ(dir.List(), std::vector<std::string>{"w.mp3"});
+    }
+    ReplacementFile::SetFaultHook([](const std::string& step) {
+        if (step == "rename") throw std::system_error(EXDEV, std::generic_category(), "rename");
+    });
+    EXPECT_FALSE(file.writeID3v1xTag());
+    ReplacementFile::SetFaultHook(nullptr);
+    EXPECT_EQ(file.LastError()->Number(), EXDEV);
+    EXPECT_EQ(test::ReadFile(path), original);
+
+    // A folder without write permission (also for root).
+    ::chmod(dir.Path().c_str(), 0555);
+    EXPECT_FALSE(file.writeID3v1xTag());
+    ::chmod(dir.Path().c_str(), 0755);
+    EXPECT_EQ(file.LastError()->Number(), EACCES);
+    EXPECT_EQ(test::ReadFile(path), original);
+    EXPECT_EQ(dir.List(), std::vector<std::string>{"w.mp3"});
+
+    // The file that replaces the original keeps its permission bits.
+    ASSERT_TRUE(file.writeID3v1xTag());
+    Bytes written = test::ReadFile(path);
+    ASSERT_EQ(written.size(), original.size());
+    EXPECT_TRUE(std::equal(original.begin(), original.end() - 128, written.begin()));
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(dir.List(), std::vector<std::string>{"w.mp3"});
 }
 
 TEST(FileHandlerWrite, ExactlyTagSizedFileGetsASecondRecord) {
