@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 #include <vector>
 
@@ -22,6 +23,19 @@ namespace {
 ReplacementFile::FaultHook& Hook() {
     static ReplacementFile::FaultHook hook;
     return hook;
+}
+
+// The permission bits the process gives a file it creates: 0666 less its
+// umask, read from /proc because umask() can only be read by changing it.
+mode_t NewFileMode() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("Umask:", 0) == 0) {
+            return static_cast<mode_t>(0666 & ~std::stoul(line.substr(6), nullptr, 8));
+        }
+    }
+    return 0644;
 }
 }  // namespace
 
@@ -72,10 +86,11 @@ void ReplacementFile::AppendFrom(const BinaryFile& source, int64_t offset, int64
 }
 
 void ReplacementFile::Commit() {
+    // The target's permission bits, or those of a new file when there is
+    // no target yet (mkstemp makes the temporary file private).
     struct stat st {};
-    if (::stat(m_target.c_str(), &st) == 0) {
-        if (::fchmod(m_fd, st.st_mode & 07777) != 0) ThrowErrno(errno, "chmod '" + m_tempPath + "'");
-    }
+    const mode_t mode = ::stat(m_target.c_str(), &st) == 0 ? (st.st_mode & 07777) : NewFileMode();
+    if (::fchmod(m_fd, mode) != 0) ThrowErrno(errno, "chmod '" + m_tempPath + "'");
     if (::fsync(m_fd) != 0) ThrowErrno(errno, "flush '" + m_tempPath + "'");
     int fd = m_fd;
     m_fd = -1;

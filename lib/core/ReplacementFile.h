@@ -33,6 +33,7 @@ public:
     void AppendFrom(const BinaryFile& source, int64_t offset, int64_t count);
 
     // Flushes the new content to disk, gives it the target's permission bits
+    // (a new file's, 0666 less the umask, when the target does not exist yet)
     // and renames it over the target. Throws on failure (the temporary file is
     // removed, the target stays as it was).
     void Commit();

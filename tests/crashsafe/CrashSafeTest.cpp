@@ -89,7 +89,11 @@ struct Operation {
     std::vector<std::string> args;  // "FILE" stands for the target
     Bytes before;
     Bytes after;
-    double seconds = 0;  // an uninterrupted run
+    // An uninterrupted run, in seconds from its start: the end of the
+    // process, the moment the temporary file appeared and the rename.
+    double seconds = 0;
+    double tempAt = 0;
+    double renameAt = 0;
 };
 
 std::vector<std::string> Argv(const Operation& op, const std::string& path) {
@@ -157,18 +161,50 @@ bool SameAs(const Bytes& content, const std::string& path) {
 }
 
 // Runs the operation to its end on a fresh copy of "before": fills "after"
-// and the time it took (the shorter of two runs).
-void RunUninterrupted(Operation& op, const std::string& path) {
+// and the times. The first run watches the folder for the moments the
+// temporary file appears and the rename happens; as the watching slows the
+// run down, those are kept as fractions of its length and applied to the
+// faster of two further runs left alone.
+void RunUninterrupted(Operation& op, const std::string& path, const test::TempDir& dir) {
+    const std::string name = fs::path(path).filename().string();
     op.seconds = 1e9;
-    for (int run = 0; run < 2; ++run) {
+    double tempShare = 0;
+    double renameShare = 1;
+    for (int run = 0; run < 3; ++run) {
         test::WriteFile(path, op.before);
+        struct stat original {};
+        ::stat(path.c_str(), &original);
+        double tempAt = 0;
+        double renameAt = 0;
         Clock::time_point start = Clock::now();
-        int status = Wait(Start(Argv(op, path)));
+        pid_t pid = Start(Argv(op, path));
+        int status = 0;
+        while (run == 0 && ::waitpid(pid, &status, WNOHANG) == 0) {
+            double now = std::chrono::duration<double>(Clock::now() - start).count();
+            if (tempAt == 0) {
+                for (const std::string& entry : dir.List()) {
+                    if (IsReplacement(entry, name)) tempAt = now;
+                }
+            }
+            struct stat current {};
+            if (renameAt == 0 && ::stat(path.c_str(), &current) == 0 && current.st_ino != original.st_ino) {
+                renameAt = now;
+            }
+            ::usleep(500);
+        }
+        if (run > 0) status = Wait(pid);
         double seconds = std::chrono::duration<double>(Clock::now() - start).count();
         ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << op.name << ": status " << status;
-        op.seconds = std::min(op.seconds, seconds);
+        if (run == 0) {
+            renameShare = renameAt > 0 ? renameAt / seconds : 1;
+            tempShare = std::min(tempAt / seconds, renameShare);
+        } else {
+            op.seconds = std::min(op.seconds, seconds);
+        }
         op.after = ReadWhole(path);
     }
+    op.tempAt = op.seconds * tempShare;
+    op.renameAt = op.seconds * renameShare;
     ASSERT_NE(op.after, op.before) << op.name;
 }
 
@@ -228,20 +264,27 @@ TEST(CrashSafeSave, KilledSavesLeaveTheOldOrTheNewFile) {
     for (size_t k = 0; k < ops.size(); ++k) {
         Operation& op = ops[k];
         if (k > 0) op.before = ops[k - 1].after;
-        ASSERT_NO_FATAL_FAILURE(RunUninterrupted(op, path));
-        // Delays are drawn from the length of an uninterrupted run, which
-        // shrinks a little whenever a run ends before its kill (runs vary on
-        // a busy machine). The rename comes shortly before the end of the run:
-        // the process still has to exit.
-        double span = op.seconds;
+        ASSERT_NO_FATAL_FAILURE(RunUninterrupted(op, path, dir));
+        // The delays come in equal parts from the whole run, from the time
+        // the new file is written and flushed, and from around the rename.
+        // Runs vary on a busy machine: the delays are scaled down when runs
+        // end before their kill and up when a kill meant for the writing
+        // finds the process still starting.
+        const double writing = op.renameAt - op.tempAt;
+        const std::uniform_real_distribution<double> delays[3] = {
+            std::uniform_real_distribution<double>(0, op.seconds),
+            std::uniform_real_distribution<double>(op.tempAt, op.renameAt),
+            std::uniform_real_distribution<double>(op.renameAt - writing * 0.1,
+                                                   op.renameAt + (op.seconds - op.renameAt) * 0.5),
+        };
+        double scale = 1;
         std::map<std::string, int> seen;
         double slept = 0;
         const Clock::time_point started = Clock::now();
         test::WriteFile(path, op.before);
         for (int i = 0; i < killsPerOperation; ++i) {
-            // Two in three anywhere in the save, one in three around its end,
-            // where the new file is flushed and renamed into place.
-            const double delay = std::uniform_real_distribution<double>(i % 3 == 2 ? span * 0.7 : 0, span)(random);
+            std::uniform_real_distribution<double> pick = delays[i % 3];
+            const double delay = pick(random) * scale;
             pid_t pid = Start(Argv(op, path));
             SleepFor(delay);
             slept += delay;
@@ -270,16 +313,17 @@ TEST(CrashSafeSave, KilledSavesLeaveTheOldOrTheNewFile) {
                 fs::remove(dir.Path() / entry);
             }
             if (WIFEXITED(status)) {
-                span *= 0.97;
+                scale = std::max(0.3, scale * 0.95);
                 phase = "finished before the kill";
             } else if (isNew) {
                 phase = "renamed";
             }
+            if (phase == "starting" && i % 3 != 0) scale = std::min(3.0, scale * 1.05);
             ++seen[phase];
             ++phases[phase];
         }
-        std::cout << "[ kills    ] " << op.name << ": " << killsPerOperation << " kills over " << op.seconds
-                  << " s:";
+        std::cout << "[ kills    ] " << op.name << ": " << killsPerOperation << " kills; a run takes " << op.seconds
+                  << " s, writes from " << op.tempAt << " s, renames at " << op.renameAt << " s; killed while";
         for (const auto& [phase, count] : seen) std::cout << " " << phase << " " << count << ";";
         std::cout << " " << std::chrono::duration<double>(Clock::now() - started).count() << " s in all, "
                   << slept << " s of them before the kills\n";
@@ -304,7 +348,7 @@ TEST(CrashSafeSave, FullDiskFailsWithAClearErrorAndLeavesTheFile) {
     for (size_t k = 0; k < ops.size(); ++k) {
         Operation& op = ops[k];
         if (k > 0) op.before = ops[k - 1].after;
-        ASSERT_NO_FATAL_FAILURE(RunUninterrupted(op, path));
+        ASSERT_NO_FATAL_FAILURE(RunUninterrupted(op, path, dir));
 
         std::string args;
         for (const std::string& arg : op.args) args += " " + ShellQuote(arg == "FILE" ? path : arg);
@@ -343,7 +387,7 @@ TEST(CrashSafeSave, ReadOnlyFilesAndFoldersAreRefused) {
     for (size_t k = 0; k < ops.size(); ++k) {
         Operation& op = ops[k];
         if (k > 0) op.before = ops[k - 1].after;
-        ASSERT_NO_FATAL_FAILURE(RunUninterrupted(op, path));
+        ASSERT_NO_FATAL_FAILURE(RunUninterrupted(op, path, dir));
         std::string args;
         for (const std::string& arg : op.args) args += " " + ShellQuote(arg == "FILE" ? path : arg);
 

@@ -8,6 +8,7 @@
 
 #include "core/FileHandler.h"
 #include "core/FileRoutines.h"
+#include "core/Picture.h"
 #include "core/ReplacementFile.h"
 #include "errors/KorvelException.h"
 #include "support/TestSupport.h"
@@ -375,4 +376,37 @@ TEST(FileRoutinesTest, CutFileBytesLeavesNoTempFiles) {
     FileRoutines().CutFileBytes(dir.File("c.mp3"), 128);
     EXPECT_EQ(test::ReadFile(dir.File("c.mp3")), Bytes(content.begin(), content.begin() + 1000));
     EXPECT_EQ(dir.List(), std::vector<std::string>{"c.mp3"});
+}
+
+TEST(ReplacementFileTest, PictureFilesAreReplacedWholeAndNewOnesGetTheUmaskBits) {
+    test::TempDir dir;
+    std::string path = dir.File("cover.jpg");
+    PicturePtr picture = PictureObject::FromBytes(Concat({B("\xFF\xD8\xFF\xE0", 4), Audio(200000)}));
+    ASSERT_TRUE(picture);
+
+    // A new file: the bits the process's umask leaves, not mkstemp's 0600.
+    mode_t old = ::umask(027);
+    picture->SaveToFile(path);
+    ::umask(old);
+    EXPECT_EQ(test::ReadFile(path), picture->Data());
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+
+    // An existing file keeps its content when the write fails, and its bits
+    // when it succeeds.
+    Bytes previous = B("previous picture");
+    test::WriteFile(path, previous);
+    ::chmod(path.c_str(), 0604);
+    ReplacementFile::SetFaultHook([](const std::string& step) {
+        if (step == "write") throw std::system_error(ENOSPC, std::generic_category(), "write");
+    });
+    EXPECT_THROW(picture->SaveToFile(path), std::system_error);
+    ReplacementFile::SetFaultHook(nullptr);
+    EXPECT_EQ(test::ReadFile(path), previous);
+    EXPECT_EQ(dir.List(), std::vector<std::string>{"cover.jpg"});
+    picture->SaveToFile(path);
+    EXPECT_EQ(test::ReadFile(path), picture->Data());
+    ::stat(path.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0604u);
 }
