@@ -3,13 +3,16 @@
 // reports.
 #include <QString>
 
+#include "core/Version.h"
+
 namespace korvel::quelm {
 
 // The product name the window caption begins with.
 inline QString ProductName() { return QStringLiteral("Ambrin"); }
 // The application's title: message boxes carry it as their caption.
 inline QString ApplicationTitle() { return QStringLiteral("Quelm"); }
-inline QString ApplicationVersion() { return QStringLiteral("0.1.0"); }
+// The build's version, the same one korvel and the library report.
+inline QString ApplicationVersion() { return QStringLiteral(KORVEL_VERSION_STRING); }
 inline QString OrganisationName() { return QStringLiteral("Korvel Project"); }
 // The comment of the version information, shown below the tabs.
 inline QString VersionComment() {
@@ -18,7 +21,7 @@ inline QString VersionComment() {
 // Where users send error reports.
 inline QString SupportAddress() { return QStringLiteral("bugs@korvel.invalid"); }
 
-// "Ambrin - Quelm 0.1.0".
+// "Ambrin - Quelm 0.1.0" (with the build's version).
 inline QString WindowCaption() {
     return ProductName() + QStringLiteral(" - ") + ApplicationTitle() + QLatin1Char(' ') +
            ApplicationVersion();

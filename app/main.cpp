@@ -1,33 +1,76 @@
 // Quelm: quelm [--tab PAGE] [FILE]
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QMap>
+
+#include <string_view>
 
 #include "AppInfo.h"
 #include "BusyCursor.h"
 #include "MainWindow.h"
 #include "controls/QtMessages.h"
 
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setOrganizationName(korvel::quelm::OrganisationName());
-    QApplication::setApplicationName(korvel::quelm::ApplicationTitle());
-    QApplication::setApplicationDisplayName(korvel::quelm::ApplicationTitle());
-    QApplication::setApplicationVersion(korvel::quelm::ApplicationVersion());
+namespace {
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Shows and edits the tags of an MP3 file."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption tabOption(
+// True when the command line asks only for text (--help or --version): that
+// is answered without a window system, so it works without a display.
+bool AsksForTextOnly(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--") break;
+        if (arg == "--help" || arg == "-h" || arg == "-?" || arg == "--help-all" ||
+            arg == "--version" || arg == "-v") {
+            return true;
+        }
+    }
+    return false;
+}
+
+void DescribeApplication() {
+    QCoreApplication::setOrganizationName(korvel::quelm::OrganisationName());
+    QCoreApplication::setApplicationName(korvel::quelm::ApplicationTitle());
+    QCoreApplication::setApplicationVersion(korvel::quelm::ApplicationVersion());
+}
+
+const QCommandLineOption& TabOption() {
+    static const QCommandLineOption option(
         QStringLiteral("tab"),
         QStringLiteral("The page shown first: info, tag, id3v1, id3v2 or lyrics."),
         QStringLiteral("page"));
-    parser.addOption(tabOption);
+    return option;
+}
+
+void DescribeCommandLine(QCommandLineParser& parser) {
+    parser.setApplicationDescription(QStringLiteral("Shows and edits the tags of an MP3 file."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOption(TabOption());
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The MP3 file to open."),
                                  QStringLiteral("[FILE]"));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    DescribeApplication();
+    if (AsksForTextOnly(argc, argv)) {
+        // Prints the help or the version and ends the program.
+        QCoreApplication textOnly(argc, argv);
+        QCommandLineParser parser;
+        DescribeCommandLine(parser);
+        parser.process(textOnly);
+        return 0;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationDisplayName(korvel::quelm::ApplicationTitle());
+
+    QCommandLineParser parser;
+    DescribeCommandLine(parser);
     parser.process(app);
+    const QCommandLineOption& tabOption = TabOption();
 
     const QMap<QString, QString> tabs = {
         {QStringLiteral("info"), QStringLiteral("1_")},  {QStringLiteral("tag"), QStringLiteral("5_")},

@@ -3,6 +3,7 @@
 
 #include "Cli.h"
 #include "core/FileHandler.h"
+#include "core/Version.h"
 
 namespace korvel::cli {
 
@@ -99,7 +100,10 @@ namespace {
 void PrintOverview(std::ostream& out) {
     out << "usage: korvel COMMAND [ARGS]\n\ncommands:\n";
     for (const auto& command : Commands()) out << "  " << command.usage << "\n";
-    out << "\n'korvel COMMAND --help' describes a command.\n";
+    out << "\noptions:\n"
+           "  --help     prints this overview\n"
+           "  --version  prints the version of korvel\n"
+           "\n'korvel COMMAND --help' describes a command.\n";
 }
 
 }  // namespace
@@ -115,6 +119,10 @@ int main(int argc, char** argv) {
     }
     if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         PrintOverview(std::cout);
+        return kExitOk;
+    }
+    if (args[0] == "--version") {
+        std::cout << "korvel " << korvel::kVersion << "\n";
         return kExitOk;
     }
     for (const auto& command : Commands()) {

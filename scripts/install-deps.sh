@@ -7,8 +7,12 @@ packages=(
   build-essential cmake pkg-config
   zlib1g-dev libpugixml-dev libstb-dev libid3-3.8.3-dev libid3-3.8.3v5
   qt6-base-dev libgl-dev
+  # Qt Designer plugin and its test (Qt6::UiPlugin, Qt6::UiTools)
+  qt6-tools-dev libqt6uitools6
   # tests
   libgtest-dev lame python3-mutagen eyed3 xvfb xauth
+  # packaging: .deb files (dpkg-shlibdeps), desktop entry check, man pages
+  dpkg-dev desktop-file-utils man-db
   # benchmarks (bench/, built with -DKORVEL_BUILD_BENCH=ON)
   libbenchmark-dev
 )

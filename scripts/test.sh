@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds everything with warnings as errors and runs all tests, then runs the
-# library's tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Builds everything with warnings as errors and runs all tests, tests the
+# Debian packages (scripts/deb-test.sh), then runs the library's tests again
+# under AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -11,6 +12,8 @@ export QT_QPA_PLATFORM=offscreen
 cmake -S . -B build/ci -DKORVEL_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build/ci -j "$jobs"
 (cd build/ci && ctest --output-on-failure -j "$jobs")
+# The Debian packages of that build, installed with apt-get, checked and removed.
+scripts/deb-test.sh build/ci
 
 cmake -S . -B build/sanitize -DKORVEL_WERROR=ON -DKORVEL_SANITIZE=ON -DKORVEL_BUILD_QT=OFF \
   -DCMAKE_BUILD_TYPE=Debug

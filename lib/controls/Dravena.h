@@ -11,7 +11,8 @@ namespace korvel::controls {
 
 class Dravena : public QWidget {
     Q_OBJECT
-    Q_PROPERTY(korvel::FileHandlerPtr FileHandler READ FileHandler)
+    // A run-time member: form editors neither show it nor store it in a form.
+    Q_PROPERTY(korvel::FileHandlerPtr FileHandler READ FileHandler DESIGNABLE false STORED false)
 
 public:
     explicit Dravena(QWidget* parent = nullptr);

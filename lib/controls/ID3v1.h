@@ -33,29 +33,32 @@ namespace korvel::controls {
 
 class ID3v1 : public QWidget {
     Q_OBJECT
-    Q_PROPERTY(QString Title READ Title WRITE setTitle)
-    Q_PROPERTY(QString Artist READ Artist WRITE setArtist)
-    Q_PROPERTY(QString Album READ Album WRITE setAlbum)
-    Q_PROPERTY(QString Year READ Year WRITE setYear)
-    Q_PROPERTY(QString Comment READ Comment WRITE setComment)
-    Q_PROPERTY(int Track READ Track WRITE setTrack)
-    Q_PROPERTY(int Genre READ Genre WRITE setGenre)
-    Q_PROPERTY(korvel::ID3V1TagPtr ID3v1xTag READ ID3v1xTag WRITE setID3v1xTag)
-    Q_PROPERTY(bool Enabled READ Enabled WRITE setFieldsEnabled)
-    Q_PROPERTY(bool Locked READ Locked WRITE setLocked)
-    Q_PROPERTY(bool TitleChanged READ TitleChanged)
-    Q_PROPERTY(bool ArtistChanged READ ArtistChanged)
-    Q_PROPERTY(bool AlbumChanged READ AlbumChanged)
-    Q_PROPERTY(bool YearChanged READ YearChanged)
-    Q_PROPERTY(bool GenreChanged READ GenreChanged)
-    Q_PROPERTY(bool TrackChanged READ TrackChanged)
-    Q_PROPERTY(bool CommentChanged READ CommentChanged)
-    Q_PROPERTY(int TagCount READ TagCount)
+    // All run-time members: form editors neither show them nor store them in a
+    // form (the field setters need a tag, which only exists at run time).
+    Q_PROPERTY(QString Title READ Title WRITE setTitle DESIGNABLE false STORED false)
+    Q_PROPERTY(QString Artist READ Artist WRITE setArtist DESIGNABLE false STORED false)
+    Q_PROPERTY(QString Album READ Album WRITE setAlbum DESIGNABLE false STORED false)
+    Q_PROPERTY(QString Year READ Year WRITE setYear DESIGNABLE false STORED false)
+    Q_PROPERTY(QString Comment READ Comment WRITE setComment DESIGNABLE false STORED false)
+    Q_PROPERTY(int Track READ Track WRITE setTrack DESIGNABLE false STORED false)
+    Q_PROPERTY(int Genre READ Genre WRITE setGenre DESIGNABLE false STORED false)
+    Q_PROPERTY(korvel::ID3V1TagPtr ID3v1xTag READ ID3v1xTag WRITE setID3v1xTag
+                   DESIGNABLE false STORED false)
+    Q_PROPERTY(bool Enabled READ Enabled WRITE setFieldsEnabled DESIGNABLE false STORED false)
+    Q_PROPERTY(bool Locked READ Locked WRITE setLocked DESIGNABLE false STORED false)
+    Q_PROPERTY(bool TitleChanged READ TitleChanged DESIGNABLE false STORED false)
+    Q_PROPERTY(bool ArtistChanged READ ArtistChanged DESIGNABLE false STORED false)
+    Q_PROPERTY(bool AlbumChanged READ AlbumChanged DESIGNABLE false STORED false)
+    Q_PROPERTY(bool YearChanged READ YearChanged DESIGNABLE false STORED false)
+    Q_PROPERTY(bool GenreChanged READ GenreChanged DESIGNABLE false STORED false)
+    Q_PROPERTY(bool TrackChanged READ TrackChanged DESIGNABLE false STORED false)
+    Q_PROPERTY(bool CommentChanged READ CommentChanged DESIGNABLE false STORED false)
+    Q_PROPERTY(int TagCount READ TagCount DESIGNABLE false STORED false)
     Q_PROPERTY(korvel::controls::ETagEditModeConstants VisibilityMode READ VisibilityMode WRITE
-                   setVisibilityMode)
-    Q_PROPERTY(bool removeTag READ removeTag)
-    Q_PROPERTY(bool saveTag READ saveTag)
-    Q_PROPERTY(bool HasTag READ HasTag)
+                   setVisibilityMode DESIGNABLE false STORED false)
+    Q_PROPERTY(bool removeTag READ removeTag DESIGNABLE false STORED false)
+    Q_PROPERTY(bool saveTag READ saveTag DESIGNABLE false STORED false)
+    Q_PROPERTY(bool HasTag READ HasTag DESIGNABLE false STORED false)
 
 public:
     explicit ID3v1(QWidget* parent = nullptr);

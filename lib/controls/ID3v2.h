@@ -48,14 +48,19 @@ namespace korvel::controls {
 
 class ID3v2 : public QWidget, public PersistentControl {
     Q_OBJECT
-    Q_PROPERTY(QVariant ID3V2Tag READ ID3V2Tag WRITE setID3V2Tag)
-    Q_PROPERTY(bool Enabled READ Enabled WRITE setFieldsEnabled)
-    Q_PROPERTY(bool Locked READ Locked WRITE setLocked)
-    Q_PROPERTY(bool removeTag READ removeTag)
-    Q_PROPERTY(bool saveTag READ saveTag)
-    Q_PROPERTY(bool HasTag READ HasTag)
-    Q_PROPERTY(korvel::controls::EID3v2Apperance Mode READ Mode WRITE setMode)
-    Q_PROPERTY(bool FrameListVisible READ FrameListVisible WRITE setFrameListVisible)
+    // Run-time members: form editors neither show them nor store them in a form.
+    Q_PROPERTY(QVariant ID3V2Tag READ ID3V2Tag WRITE setID3V2Tag DESIGNABLE false STORED false)
+    Q_PROPERTY(bool Enabled READ Enabled WRITE setFieldsEnabled DESIGNABLE false STORED false)
+    Q_PROPERTY(bool Locked READ Locked WRITE setLocked DESIGNABLE false STORED false)
+    Q_PROPERTY(bool removeTag READ removeTag DESIGNABLE false STORED false)
+    Q_PROPERTY(bool saveTag READ saveTag DESIGNABLE false STORED false)
+    Q_PROPERTY(bool HasTag READ HasTag DESIGNABLE false STORED false)
+    // Design-time properties: form editors show them and store them in the
+    // form, as a PropertyBag keeps them under "V2A" and "FRL".
+    Q_PROPERTY(korvel::controls::EID3v2Apperance Mode READ Mode WRITE setMode
+                   DESIGNABLE true STORED true)
+    Q_PROPERTY(bool FrameListVisible READ FrameListVisible WRITE setFrameListVisible
+                   DESIGNABLE true STORED true)
 
 public:
     explicit ID3v2(QWidget* parent = nullptr);

@@ -18,11 +18,13 @@ namespace korvel::controls {
 
 class Lyrics : public QWidget {
     Q_OBJECT
-    Q_PROPERTY(korvel::LyricsTagPtr LyricsTag READ LyricsTag WRITE setLyricsTag)
-    Q_PROPERTY(bool Enabled READ Enabled WRITE setFieldsEnabled)
-    Q_PROPERTY(bool Locked READ Locked WRITE setLocked)
-    Q_PROPERTY(bool removeTag READ removeTag)
-    Q_PROPERTY(bool HasTag READ HasTag)
+    // All run-time members: form editors neither show them nor store them in a form.
+    Q_PROPERTY(korvel::LyricsTagPtr LyricsTag READ LyricsTag WRITE setLyricsTag
+                   DESIGNABLE false STORED false)
+    Q_PROPERTY(bool Enabled READ Enabled WRITE setFieldsEnabled DESIGNABLE false STORED false)
+    Q_PROPERTY(bool Locked READ Locked WRITE setLocked DESIGNABLE false STORED false)
+    Q_PROPERTY(bool removeTag READ removeTag DESIGNABLE false STORED false)
+    Q_PROPERTY(bool HasTag READ HasTag DESIGNABLE false STORED false)
 
 public:
     explicit Lyrics(QWidget* parent = nullptr);
