@@ -66,6 +66,8 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(korvel::quelm::ApplicationTitle());
+    // Lets the desktop match the window to quelm.desktop (its name and icon).
+    QGuiApplication::setDesktopFileName(QStringLiteral("quelm"));
 
     QCommandLineParser parser;
     DescribeCommandLine(parser);

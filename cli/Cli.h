@@ -37,6 +37,9 @@ public:
     // The one positional argument every command takes: the file. Any other
     // number of positional arguments is a usage error.
     const std::string& File() const;
+    // The positional arguments of a command that takes one FILE or more; none
+    // is a usage error.
+    const std::vector<std::string>& Files() const;
 
 private:
     std::map<std::string, std::string> m_values;
@@ -51,6 +54,10 @@ std::string EscapeValue(const std::string& value);
 // Reads the file into the handler. On failure the handler's error record is
 // printed on stderr and the result is false.
 bool OpenFile(FileHandler& file, const std::string& path);
+
+// As OpenFile, for a command that works through several files: the failure
+// is printed as "korvel COMMAND: PATH: <error record>", naming the file.
+bool OpenFileOf(FileHandler& file, const std::string& path, const std::string& command);
 
 struct Command {
     std::string name;

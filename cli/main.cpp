@@ -39,6 +39,17 @@ const std::string& Arguments::File() const {
     return m_positional[0];
 }
 
+const std::vector<std::string>& Arguments::Files() const {
+    if (m_positional.empty()) throw UsageError{"expected at least one FILE"};
+    return m_positional;
+}
+
+bool OpenFileOf(FileHandler& file, const std::string& path, const std::string& command) {
+    if (file.Create(path)) return true;
+    std::cerr << "korvel " << command << ": " << path << ": " << file.LastError()->Stream() << "\n";
+    return false;
+}
+
 bool OpenFile(FileHandler& file, const std::string& path) {
     if (file.Create(path)) return true;
     std::cerr << file.LastError()->Stream() << "\n";
@@ -63,10 +74,14 @@ std::string EscapeValue(const std::string& value) {
 
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
-        {"info", "korvel info FILE",
+        {"info", "korvel info FILE...",
          "Prints the audio information of FILE, then one row per tag field as\n"
          "Attribute<TAB>Value. Tabs, line breaks, zero characters and backslashes inside\n"
-         "values are written as \\t, \\r, \\n, \\0 and \\\\.",
+         "values are written as \\t, \\r, \\n, \\0 and \\\\.\n"
+         "With several files, each file's report starts with a line \"==> FILE <==\",\n"
+         "and reports are separated by an empty line. A file that cannot be read is\n"
+         "reported on stderr and the others are still read; the exit status is 1\n"
+         "when any file failed.",
          RunInfo},
         {"v1",
          "korvel v1 FILE [--title T] [--artist A] [--album B] [--year Y] [--comment C] "
@@ -87,9 +102,14 @@ const std::vector<Command>& Commands() {
          "--no-picture removes it. --remove removes the ID3v2 tag.",
          RunV2},
         {"genres", "korvel genres", "Lists the genre numbers and names.", RunGenres},
-        {"xml", "korvel xml FILE",
+        {"xml", "korvel xml FILE...",
          "Prints the XML description of FILE: its drive, the file itself, its audio\n"
-         "header and its ID3v1, ID3v2 and Lyrics3 tags.",
+         "header and its ID3v1, ID3v2 and Lyrics3 tags.\n"
+         "With several files, the output is one XML document: a \"KorvelFiles\"\n"
+         "element holding, for each file that could be read, a \"Document\" element\n"
+         "with the file's name in its \"Path\" attribute and the file's description\n"
+         "inside. A file that cannot be read is reported on stderr and the others are\n"
+         "still described; the exit status is 1 when any file failed.",
          RunXml},
     };
     return commands;

@@ -14,7 +14,7 @@ packages=(
   # packaging: .deb files (dpkg-shlibdeps), desktop entry check, man pages
   dpkg-dev desktop-file-utils man-db
   # benchmarks (bench/, built with -DKORVEL_BUILD_BENCH=ON)
-  libbenchmark-dev
+  libbenchmark-dev libtag1-dev
 )
 
 missing=()

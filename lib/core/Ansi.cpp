@@ -60,6 +60,60 @@ char32_t NextCodePoint(std::string_view text, size_t& i) {
     return cp;
 }
 
+// The UTF-8 form of every byte of the code page: its length and up to three
+// bytes (the characters of 0x80 to 0x9F take up to three).
+struct Utf8Form {
+    uint8_t size;
+    char bytes[3];
+};
+
+constexpr Utf8Form EncodeForm(char32_t cp) {
+    if (cp < 0x80) return {1, {static_cast<char>(cp), 0, 0}};
+    if (cp < 0x800) {
+        return {2, {static_cast<char>(0xC0 | (cp >> 6)), static_cast<char>(0x80 | (cp & 0x3F)), 0}};
+    }
+    return {3,
+            {static_cast<char>(0xE0 | (cp >> 12)), static_cast<char>(0x80 | ((cp >> 6) & 0x3F)),
+             static_cast<char>(0x80 | (cp & 0x3F))}};
+}
+
+struct Utf8Table {
+    Utf8Form form[256];
+    constexpr Utf8Table() : form{} {
+        for (int b = 0; b < 256; ++b) {
+            const char32_t cp = (b >= 0x80 && b <= 0x9F) ? kHighTable[b - 0x80] : static_cast<char32_t>(b);
+            form[b] = EncodeForm(cp);
+        }
+    }
+};
+
+constexpr Utf8Table kUtf8Of;
+
+// Decodes in two passes: the exact length first, so that the text is
+// allocated once, then the bytes. Every byte writes all three bytes of its
+// form and moves on by the form's length, without a branch on the length;
+// the spare bytes at the end are cut off again. The spare room also takes a
+// short suffix without a new allocation (the attribute report appends one to
+// every frame text, which for a picture is long).
+std::string DecodeAnsi(const uint8_t* data, size_t size, uint8_t lowest) {
+    size_t length = 0;
+    for (size_t i = 0; i < size; ++i) {
+        length += data[i] >= lowest ? kUtf8Of.form[data[i]].size : 0;
+    }
+    std::string out(length + 24, '\0');
+    char* p = out.data();
+    for (size_t i = 0; i < size; ++i) {
+        const uint8_t b = data[i];
+        const Utf8Form& f = kUtf8Of.form[b];
+        p[0] = f.bytes[0];
+        p[1] = f.bytes[1];
+        p[2] = f.bytes[2];
+        p += b >= lowest ? f.size : 0;
+    }
+    out.resize(length);
+    return out;
+}
+
 }  // namespace
 
 char32_t AnsiByteToCodePoint(uint8_t byte) {
@@ -94,11 +148,10 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
-std::string AnsiToUtf8(const uint8_t* data, size_t size) {
-    std::string out;
-    out.reserve(size);
-    for (size_t i = 0; i < size; ++i) AppendUtf8(out, AnsiByteToCodePoint(data[i]));
-    return out;
+std::string AnsiToUtf8(const uint8_t* data, size_t size) { return DecodeAnsi(data, size, 0); }
+
+std::string AnsiToUtf8Keeping(const uint8_t* data, size_t size, uint8_t lowest) {
+    return DecodeAnsi(data, size, lowest);
 }
 
 std::string AnsiToUtf8(std::string_view bytes) {

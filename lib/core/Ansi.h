@@ -22,6 +22,8 @@ int CodePointToAnsiByte(char32_t cp);
 std::string AnsiToUtf8(std::string_view bytes);
 std::string AnsiToUtf8(const Bytes& bytes);
 std::string AnsiToUtf8(const uint8_t* data, size_t size);
+// As AnsiToUtf8, leaving out every byte below `lowest` (AnsiToUtf8 keeps all).
+std::string AnsiToUtf8Keeping(const uint8_t* data, size_t size, uint8_t lowest);
 
 // Encodes UTF-8 text; a character the code page lacks (or a malformed UTF-8
 // sequence) becomes '?'.

@@ -28,16 +28,11 @@ BinaryFile::BinaryFile(const std::string& path) : m_path(path) {
         m_fd = -1;
         throw std::system_error(err, std::generic_category(), "open '" + path + "'");
     }
+    m_length = static_cast<int64_t>(st.st_size);
 }
 
 BinaryFile::~BinaryFile() {
     if (m_fd >= 0) ::close(m_fd);
-}
-
-int64_t BinaryFile::Length() const {
-    struct stat st {};
-    if (::fstat(m_fd, &st) != 0) ThrowErrno("stat '" + m_path + "'");
-    return static_cast<int64_t>(st.st_size);
 }
 
 size_t BinaryFile::ReadAt(int64_t offset, void* buffer, size_t count) const {
@@ -64,7 +59,8 @@ Bytes BinaryFile::ReadAt(int64_t offset, size_t count) const {
 }
 
 Bytes BinaryFile::ReadExact(int64_t offset, size_t count) const {
-    if (offset < 0 || offset + static_cast<int64_t>(count) > Length()) {
+    if (offset < 0 || static_cast<uint64_t>(count) > static_cast<uint64_t>(m_length) ||
+        offset > m_length - static_cast<int64_t>(count)) {
         throw KorvelException(62, "File read", "Input past end of file");
     }
     Bytes out = ReadAt(offset, count);

@@ -17,7 +17,9 @@ public:
     BinaryFile& operator=(const BinaryFile&) = delete;
 
     const std::string& Path() const { return m_path; }
-    int64_t Length() const;
+    // The length of the file when it was opened (the object lives for one
+    // operation only, so the length is taken once).
+    int64_t Length() const { return m_length; }
 
     // Reads up to count bytes at offset; fewer at the end of the file.
     size_t ReadAt(int64_t offset, void* buffer, size_t count) const;
@@ -32,6 +34,7 @@ public:
 private:
     std::string m_path;
     int m_fd = -1;
+    int64_t m_length = 0;
 };
 
 // Size of a file in bytes; throws std::filesystem::filesystem_error.

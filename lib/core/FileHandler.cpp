@@ -39,6 +39,11 @@ void FileHandler::setID3v1xTag(ID3V1TagPtr tag) {
     if (tag) m_id3v1 = std::move(tag);
 }
 
+const Bytes* FileHandler::KnownLyricsTrailer() const {
+    if (m_lyricsTrailer.empty() || m_trailerHasID3v1 != HasID3V1Tag()) return nullptr;
+    return &m_lyricsTrailer;
+}
+
 std::string FileHandler::FileTypeName() const {
     switch (m_fileType) {
         case 1: return "MP3";
@@ -51,6 +56,7 @@ std::string FileHandler::FileTypeName() const {
 bool FileHandler::Create(const std::string& FileName) {
     m_fileName = FileName;
     m_id3v1 = std::make_shared<ID3V1Tag>();
+    m_lyricsTrailer.clear();
     try {
         BinaryFile file(FileName);
         Bytes head = file.ReadAt(0, 10);
@@ -64,7 +70,7 @@ bool FileHandler::Create(const std::string& FileName) {
             throw KorvelException("Create", "This is a RAR-File");
         }
         DetectTagsAndAudio(file, head);
-        ReadID3v1FromFile(file);
+        ReadTail(file);
         m_fileType = 1;
         return true;
     } catch (...) {
@@ -104,10 +110,29 @@ void FileHandler::DetectTagsAndAudio(const BinaryFile& file, const Bytes& head) 
 
 EID3TagConstants FileHandler::ReadID3v1FromFile(const BinaryFile& file) {
     const int64_t length = file.Length();
-    Bytes record = file.ReadExact(length - ID3V1Tag::kTagLength, ID3V1Tag::kTagLength);
+    return DecodeID3v1(file.ReadExact(length - ID3V1Tag::kTagLength, ID3V1Tag::kTagLength));
+}
+
+EID3TagConstants FileHandler::DecodeID3v1(const Bytes& record) {
     if (StartsWithTag(record)) return ID3V1Tag::DecodeRecord(record, *m_id3v1);
     m_error->Set(0, "Read Tag", "The file contains no tag.");
     return ID3Unknown;
+}
+
+void FileHandler::ReadTail(const BinaryFile& file) {
+    constexpr int64_t kTrailer = 15;
+    constexpr int64_t kTail = ID3V1Tag::kTagLength + kTrailer;
+    const int64_t length = file.Length();
+    if (length < kTail) {
+        ReadID3v1FromFile(file);
+        return;
+    }
+    const Bytes tail = file.ReadExact(length - kTail, static_cast<size_t>(kTail));
+    DecodeID3v1(Bytes(tail.begin() + kTrailer, tail.end()));
+    // A Lyrics3 tag ends in front of the ID3v1 tag, or at the end of the file.
+    m_trailerHasID3v1 = HasID3V1Tag();
+    const auto from = m_trailerHasID3v1 ? tail.begin() : tail.end() - kTrailer;
+    m_lyricsTrailer.assign(from, from + kTrailer);
 }
 
 EID3TagConstants FileHandler::readTag() {
@@ -134,6 +159,8 @@ bool FileHandler::HasTag() const {
 }
 
 bool FileHandler::writeID3v1xTag() {
+    // The end of the file changes: what Create read there no longer holds.
+    m_lyricsTrailer.clear();
     if (m_id3v1->TagType() == ID3Unknown) {
         m_error->Set(1, "Write Tag", "Tag unknown.");
         return false;
@@ -169,6 +196,7 @@ bool FileHandler::removeID3V1xTag() {
             m_error->Set(1, "RemoveTag", "The file has no ID3v1x tag.");
             return false;
         }
+        m_lyricsTrailer.clear();
         FileRoutines().CutFileBytes(m_fileName, ID3V1Tag::kTagLength);
         return true;
     } catch (...) {
@@ -179,6 +207,7 @@ bool FileHandler::removeID3V1xTag() {
 
 bool FileHandler::createID3V2Tag(ID3V230Ptr theTag) {
     if (m_hasID3V2 || !theTag) return false;
+    m_lyricsTrailer.clear();
     auto tag = std::make_shared<ID3V230>();
     tag->AttachFile(m_fileName);
     tag->LoadFrames();

@@ -117,6 +117,12 @@ private:
     // Finds the ID3v2 tag and the first audio frame header in the open file,
     // given its first 10 bytes.
     void DetectTagsAndAudio(const BinaryFile& file, const Bytes& head);
+    // Reads the ID3v1 tag and the bytes in front of it in one read.
+    void ReadTail(const BinaryFile& file);
+    EID3TagConstants DecodeID3v1(const Bytes& record);
+    // The trailer bytes Create read, while they still describe the file as
+    // the held ID3v1 tag does; null otherwise.
+    const Bytes* KnownLyricsTrailer() const;
 
     cErrorPtr m_error;
     std::string m_fileName;
@@ -130,6 +136,11 @@ private:
     LyricsTagPtr m_lyrics = std::make_shared<korvel::LyricsTag>();
     // The file name the Lyrics3 tag was last loaded for.
     std::string m_lyricsFileName;
+    // The 15 bytes in front of the ID3v1 tag (or of the end of the file when
+    // it has none) as Create read them, where a Lyrics3 tag ends; empty when
+    // unknown or no longer valid. m_trailerHasID3v1 tells which of the two.
+    Bytes m_lyricsTrailer;
+    bool m_trailerHasID3v1 = false;
 };
 
 using FileHandlerPtr = std::shared_ptr<FileHandler>;

@@ -6,7 +6,7 @@ namespace korvel {
 
 void FileHandler::EnsureLyricsLoaded() {
     if (m_fileName == m_lyricsFileName) return;
-    m_lyrics->Load(m_fileName, HasID3V1Tag());
+    m_lyrics->Load(m_fileName, HasID3V1Tag(), KnownLyricsTrailer());
     m_lyricsFileName = m_fileName;
 }
 

@@ -1,6 +1,7 @@
 #include "core/FileReport.h"
 
 #include <iterator>
+#include <utility>
 
 #include "core/FileHandler.h"
 
@@ -51,9 +52,14 @@ void AppendID3v2Rows(FileHandler& file, std::vector<AttributeRow>& rows,
             for (int32_t i = 1; i <= reader->FrameCount(); ++i) {
                 const ID3V23FramePtr frame = reader->GetFrameByIndex(i);
                 if (!frame) continue;
-                rows.push_back({"ID3v2:" + frame->ID(), frame->TextData() + " (" +
-                                                            frame->Description() + ", " +
-                                                            frame->Language() + ")"});
+                // Appended in place: a picture's text is large.
+                std::string value = frame->TextData();
+                value += " (";
+                value += frame->Description();
+                value += ", ";
+                value += frame->Language();
+                value += ")";
+                rows.push_back({"ID3v2:" + frame->ID(), std::move(value)});
             }
         }
         reportFailure();

@@ -39,20 +39,25 @@ PictureFormat SniffFormat(const Bytes& b) {
 std::shared_ptr<PictureObject> PictureObject::FromBytes(Bytes bytes) {
     auto picture = std::make_shared<PictureObject>();
     picture->m_format = SniffFormat(bytes);
-    if (picture->m_format != PictureFormat::Unknown && bytes.size() <= 0x7FFFFFFF) {
-        int w = 0, h = 0, channels = 0;
-        // A full decode proves the image is usable, not only its header.
-        stbi_uc* pixels = stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &w,
-                                                &h, &channels, 0);
-        if (pixels != nullptr) {
-            stbi_image_free(pixels);
-            picture->m_width = w;
-            picture->m_height = h;
-            picture->m_handle = g_nextHandle++;
-        }
-    }
     picture->m_bytes = std::move(bytes);
+    picture->m_decoded = picture->m_format == PictureFormat::Unknown;
     return picture;
+}
+
+void PictureObject::Decode() const {
+    if (m_decoded) return;
+    m_decoded = true;
+    if (m_bytes.size() > 0x7FFFFFFF) return;
+    int w = 0, h = 0, channels = 0;
+    // A full decode proves the image is usable, not only its header.
+    stbi_uc* pixels =
+        stbi_load_from_memory(m_bytes.data(), static_cast<int>(m_bytes.size()), &w, &h, &channels, 0);
+    if (pixels != nullptr) {
+        stbi_image_free(pixels);
+        m_width = w;
+        m_height = h;
+        m_handle = g_nextHandle++;
+    }
 }
 
 std::shared_ptr<PictureObject> PictureObject::FromFile(const std::string& path) {

@@ -30,23 +30,38 @@ public:
 
     // Non-zero exactly when the picture holds a decodable image. Each loaded
     // image gets its own number, so two pictures compare by handle.
-    intptr_t handle() const { return m_handle; }
+    // The bytes are decoded on the first call of handle, Width or Height
+    // (a tag reader that only lists its frames never pays for a decode).
+    intptr_t handle() const {
+        Decode();
+        return m_handle;
+    }
 
     const Bytes& Data() const { return m_bytes; }
     PictureFormat Format() const { return m_format; }
     // "image/jpeg", "image/png", "image/gif", "image/bmp"; "" when unknown.
     std::string MimeType() const;
-    int Width() const { return m_width; }
-    int Height() const { return m_height; }
+    int Width() const {
+        Decode();
+        return m_width;
+    }
+    int Height() const {
+        Decode();
+        return m_height;
+    }
 
     static std::string MimeTypeOf(PictureFormat format);
 
 private:
+    // Decodes the bytes once, to learn whether they are an image and its size.
+    void Decode() const;
+
     Bytes m_bytes;
     PictureFormat m_format = PictureFormat::Unknown;
-    int m_width = 0;
-    int m_height = 0;
-    intptr_t m_handle = 0;
+    mutable bool m_decoded = true;
+    mutable int m_width = 0;
+    mutable int m_height = 0;
+    mutable intptr_t m_handle = 0;
 };
 
 using PicturePtr = std::shared_ptr<PictureObject>;

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -74,12 +75,35 @@ void ReplacementFile::Write(const void* data, size_t size) {
 }
 
 void ReplacementFile::AppendFrom(const BinaryFile& source, int64_t offset, int64_t count) {
-    std::vector<uint8_t> buffer(kChunkSize);
+    // Chunk by chunk (the fault hook sees one "write" each), copied by the
+    // kernel from file to file without a trip through this process's memory.
+    // Where it cannot (file systems or kernels without copy_file_range for
+    // these files), the bytes go through a buffer.
+    std::vector<uint8_t> buffer;
+    bool kernelCopy = true;
     while (count > 0) {
-        size_t want = static_cast<size_t>(std::min<int64_t>(count, kChunkSize));
-        size_t got = source.ReadAt(offset, buffer.data(), want);
+        const size_t want = static_cast<size_t>(std::min<int64_t>(count, kChunkSize));
+        size_t got = 0;
+        if (kernelCopy) {
+            if (Hook()) Hook()("write");
+            off_t from = static_cast<off_t>(offset);
+            const ssize_t n = ::copy_file_range(source.Descriptor(), &from, m_fd, nullptr, want, 0);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP &&
+                    errno != EBADF) {
+                    ThrowErrno(errno, "write '" + m_tempPath + "'");
+                }
+                kernelCopy = false;
+                continue;
+            }
+            got = static_cast<size_t>(n);
+        } else {
+            if (buffer.empty()) buffer.resize(static_cast<size_t>(std::min<int64_t>(count, kChunkSize)));
+            got = source.ReadAt(offset, buffer.data(), want);
+            if (got > 0) Write(buffer.data(), got);
+        }
         if (got == 0) ThrowErrno(EIO, "read '" + source.Path() + "': file ended early");
-        Write(buffer.data(), got);
         offset += static_cast<int64_t>(got);
         count -= static_cast<int64_t>(got);
     }

@@ -51,14 +51,7 @@ std::string AnsiFrom(const Bytes& data, size_t from) {
 }
 
 // The whole data as Windows-1252 without the characters U+0000 to U+0002.
-std::string AnsiWithoutControls(const Bytes& data) {
-    Bytes kept;
-    kept.reserve(data.size());
-    for (uint8_t b : data) {
-        if (b > 2) kept.push_back(b);
-    }
-    return AnsiToUtf8(kept);
-}
+std::string AnsiWithoutControls(const Bytes& data) { return AnsiToUtf8Keeping(data.data(), data.size(), 3); }
 
 }  // namespace
 

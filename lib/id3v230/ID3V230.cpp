@@ -10,6 +10,7 @@
 #include <map>
 #include <set>
 #include <system_error>
+#include <utility>
 
 #include "core/Ansi.h"
 #include "core/BinaryFile.h"
@@ -252,8 +253,8 @@ ID3V230FramePtr ID3V230::FrameFromLibrary(const ID3LibBinding& lib, void* f, int
         Bytes image = lib.FieldGetBINARY(lib.FrameGetField(f, ID3FN_DATA));
         // Bytes that do not decode still make a picture object (handle 0), so
         // that handing the picture back unchanged keeps the frame.
-        frame->Picture = image.empty() ? nullptr : PictureObject::FromBytes(image);
         frame->SetPictureRAW(image);
+        frame->Picture = image.empty() ? nullptr : PictureObject::FromBytes(std::move(image));
     }
     return frame;
 }

@@ -76,10 +76,20 @@ void LyricsTag::Reset() {
     m_fields.Clear();
 }
 
-void LyricsTag::Load(const std::string& fileName, bool hasID3v1) {
+bool LyricsTag::IsTrailer(const Bytes& trailer) {
+    if (trailer.size() != static_cast<size_t>(kTrailerLength)) return false;
+    const std::string_view marker = View(trailer, 6, 9);
+    return marker == kEndV100 || marker == kEndV200;
+}
+
+void LyricsTag::Load(const std::string& fileName, bool hasID3v1, const Bytes* knownTrailer) {
     Reset();
     m_fileName = fileName;
     m_hasID3v1 = hasID3v1;
+    if (knownTrailer != nullptr && knownTrailer->size() == static_cast<size_t>(kTrailerLength) &&
+        !IsTrailer(*knownTrailer)) {
+        return;
+    }
     try {
         BinaryFile file(fileName);
         // The tag ends where the ID3v1 tag begins, or at the end of the file.

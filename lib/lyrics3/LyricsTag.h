@@ -88,8 +88,14 @@ public:
     // Lyrics3 tag then stands. A file without a tag leaves the object empty
     // (version 0). A malformed tag throws KorvelException (source
     // "LyricsTag::Load") and leaves the object empty; an unreadable file
-    // throws the platform's failure.
-    void Load(const std::string& fileName, bool hasID3v1);
+    // throws the platform's failure. A caller that has already read the 15
+    // bytes in front of that end passes them as `knownTrailer`: when they end in
+    // neither "LYRICSEND" nor "LYRICS200" the file is not opened again.
+    void Load(const std::string& fileName, bool hasID3v1, const Bytes* knownTrailer = nullptr);
+
+    // True when the 15 bytes in front of the end of a Lyrics3 tag carry one
+    // of its end markers.
+    static bool IsTrailer(const Bytes& trailer);
 
     const std::string& FileName() const { return m_fileName; }
     bool HasID3v1() const { return m_hasID3v1; }

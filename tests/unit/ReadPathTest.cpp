@@ -1,0 +1,212 @@
+// The pieces of reading and copying that work on whole buffers: the
+// Windows-1252 decoder, bounded reads of an open file, pictures decoded on
+// demand, the Lyrics3 trailer read by Create, and the copy of a range of one
+// file into a replacement file.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <system_error>
+
+#include "core/Ansi.h"
+#include "core/BinaryFile.h"
+#include "core/FileHandler.h"
+#include "core/Picture.h"
+#include "core/ReplacementFile.h"
+#include "errors/KorvelException.h"
+#include "support/Mp3Builder.h"
+#include "support/TestSupport.h"
+
+using namespace korvel;
+
+namespace {
+
+// The decoder as one character at a time.
+std::string Reference(const Bytes& bytes, uint8_t lowest) {
+    std::string out;
+    for (uint8_t b : bytes) {
+        if (b >= lowest) AppendUtf8(out, AnsiByteToCodePoint(b));
+    }
+    return out;
+}
+
+// A 2 x 1 pixel, 24-bit BMP file.
+Bytes TinyBmp() {
+    Bytes b = {'B', 'M', 62, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  // file header
+               40, 0, 0, 0, 2, 0, 0, 0, 1, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0, 0, 8, 0, 0, 0,
+               0x13, 0x0B, 0, 0, 0x13, 0x0B, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    const Bytes row = {0, 0, 255, 255, 0, 0, 0, 0};  // red, blue, row padding
+    b.insert(b.end(), row.begin(), row.end());
+    return b;
+}
+
+}  // namespace
+
+TEST(ReadPath, Windows1252DecodingOfLongBuffers) {
+    // Every byte value at every position of a buffer, including the last
+    // ones, where a character of three bytes ends the text.
+    Bytes all;
+    for (int round = 0; round < 3; ++round) {
+        for (int b = 0; b < 256; ++b) all.push_back(static_cast<uint8_t>((b * 37 + round) & 0xFF));
+    }
+    all.push_back(0x80);  // U+20AC, three bytes, last
+    EXPECT_EQ(AnsiToUtf8(all), Reference(all, 0));
+    EXPECT_EQ(AnsiToUtf8Keeping(all.data(), all.size(), 3), Reference(all, 3));
+    EXPECT_EQ(AnsiToUtf8(all).size(), Reference(all, 0).size());
+
+    EXPECT_EQ(AnsiToUtf8(Bytes{}), "");
+    EXPECT_EQ(AnsiToUtf8Keeping(nullptr, 0, 3), "");
+    const Bytes controls = {0, 1, 2, 'a', 2, 0x9F};
+    EXPECT_EQ(AnsiToUtf8Keeping(controls.data(), controls.size(), 3), "a\u0178");
+    EXPECT_EQ(AnsiToUtf8(controls), std::string("\0\1\2a\2\u0178", 7));
+}
+
+TEST(ReadPath, BoundedReadsOfAnOpenFile) {
+    test::TempDir dir;
+    const std::string path = dir.File("f.bin");
+    test::WriteFile(path, test::B("0123456789"));
+    const BinaryFile file(path);
+    EXPECT_EQ(file.Length(), 10);
+    EXPECT_EQ(file.ReadExact(6, 4), test::B("6789"));
+    EXPECT_EQ(file.ReadExact(10, 0), Bytes{});
+    EXPECT_EQ(file.ReadAt(8, 10), test::B("89"));
+    EXPECT_EQ(file.ReadAt(-1, 3), Bytes{});
+    for (const auto& [offset, count] : std::vector<std::pair<int64_t, size_t>>{
+             {7, 4}, {-1, 2}, {11, 0}, {0, 11}, {2, static_cast<size_t>(-1)}, {INT64_MAX, 1}}) {
+        SCOPED_TRACE(std::to_string(offset) + "+" + std::to_string(count));
+        try {
+            file.ReadExact(offset, count);
+            ADD_FAILURE() << "no failure";
+        } catch (const KorvelException& e) {
+            EXPECT_EQ(e.Number(), 62);
+        }
+    }
+}
+
+TEST(ReadPath, PicturesDecodeOnDemandWithTheSameAnswers) {
+    const Bytes bmp = TinyBmp();
+    const PicturePtr a = PictureObject::FromBytes(bmp);
+    const PicturePtr b = PictureObject::FromBytes(bmp);
+    EXPECT_EQ(a->Data(), bmp);
+    EXPECT_EQ(a->MimeType(), "image/bmp");
+    EXPECT_EQ(a->Width(), 2);
+    EXPECT_EQ(a->Height(), 1);
+    ASSERT_NE(a->handle(), 0);
+    EXPECT_EQ(a->handle(), a->handle());
+    ASSERT_NE(b->handle(), 0);
+    EXPECT_NE(a->handle(), b->handle());
+    EXPECT_TRUE(HasImage(b));
+
+    // A known signature in front of bytes that do not decode.
+    const Bytes broken = test::Concat({test::B("\xFF\xD8\xFF\xE0", 4), Bytes(500, 0x41)});
+    const PicturePtr c = PictureObject::FromBytes(broken);
+    EXPECT_EQ(c->MimeType(), "image/jpeg");
+    EXPECT_EQ(c->handle(), 0);
+    EXPECT_EQ(c->Width(), 0);
+    EXPECT_EQ(c->Data(), broken);
+    EXPECT_FALSE(HasImage(c));
+    EXPECT_EQ(PictureObject::FromBytes(test::B("plain text"))->handle(), 0);
+}
+
+namespace {
+
+// The Lyrics3 answer of a handler, or the failure's description.
+std::string LyricsAnswer(const std::function<LyricsTagPtr()>& load) {
+    try {
+        const LyricsTagPtr tag = load();
+        std::string answer = std::to_string(static_cast<int>(tag->Version()));
+        for (int32_t i = 1; i <= tag->FieldCount(); ++i) answer += "|" + tag->getFieldByIndex(i)->TextData();
+        return answer + "|" + tag->RawText();
+    } catch (const KorvelException& e) {
+        return "failed: " + e.Description();
+    }
+}
+
+}  // namespace
+
+TEST(ReadPath, LyricsFoundFromTheTrailerCreateReadAsFromTheFile) {
+    std::vector<std::string> paths;
+    test::TempDir dir;
+    // Lyrics3 v2.00 in front of an ID3v1 tag, and at the very end.
+    const std::string block = "LYRICSBEGININD00002" "10" "LYR00005Words";
+    const std::string lyrics = block + "0000" + std::to_string(block.size()) + "LYRICS200";
+    test::Mp3Spec stream;
+    stream.ID3v1 = test::Concat({test::B(lyrics), test::ID3v1Record("T")});
+    paths.push_back(dir.File("withv1.mp3"));
+    test::WriteFile(paths.back(), test::BuildMp3(stream));
+    stream.ID3v1 = test::B(lyrics);
+    paths.push_back(dir.File("atend.mp3"));
+    test::WriteFile(paths.back(), test::BuildMp3(stream));
+    stream.ID3v1 = test::ID3v1Record("T");
+    paths.push_back(dir.File("nolyrics.mp3"));
+    test::WriteFile(paths.back(), test::BuildMp3(stream));
+    paths.push_back(dir.File("short.mp3"));
+    test::WriteFile(paths.back(), test::Concat({test::B(lyrics), Bytes(100, 0)}));
+    if (test::CorpusAvailable()) {
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(test::CorpusPath(""))) {
+            if (entry.is_regular_file() && entry.path().extension() == ".mp3") paths.push_back(entry.path().string());
+        }
+    }
+    int withLyrics = 0;
+    for (const std::string& path : paths) {
+        SCOPED_TRACE(path);
+        FileHandler handler;
+        if (!handler.Create(path)) continue;
+        const bool hasID3v1 = handler.HasID3V1Tag();
+        const std::string fromHandler = LyricsAnswer([&] { return handler.LyricsTag(); });
+        const std::string fromFile = LyricsAnswer([&] {
+            auto tag = std::make_shared<LyricsTag>();
+            tag->Load(path, hasID3v1);
+            return tag;
+        });
+        EXPECT_EQ(fromHandler, fromFile);
+        if (fromFile.rfind("0|", 0) != 0) ++withLyrics;
+    }
+    EXPECT_GE(withLyrics, 2);
+
+    // A held ID3v1 tag that no longer matches what Create found: the
+    // Lyrics3 tag is looked for in front of it, in the file.
+    FileHandler handler;
+    ASSERT_TRUE(handler.Create(paths[1]));
+    EXPECT_TRUE(handler.HasLyricsTag());
+    FileHandler other;
+    ASSERT_TRUE(other.Create(paths[1]));
+    auto v1 = std::make_shared<ID3V1Tag>();
+    v1->setTitle("x");
+    v1->setTagType(ID3v1);
+    other.setID3v1xTag(v1);
+    ASSERT_TRUE(other.HasID3V1Tag());
+    EXPECT_FALSE(other.HasLyricsTag());
+}
+
+TEST(ReadPath, AppendingARangeOfAnotherFile) {
+    test::TempDir dir;
+    const std::string source = dir.File("source.bin");
+    Bytes content(3 * ReplacementFile::kChunkSize + 777);
+    for (size_t i = 0; i < content.size(); ++i) content[i] = static_cast<uint8_t>((i * 131) >> 3);
+    test::WriteFile(source, content);
+    const std::string target = dir.File("target.bin");
+    test::WriteFile(target, test::B("old"));
+    {
+        const BinaryFile from(source);
+        ReplacementFile replacement(target);
+        replacement.Write(test::B("head"));
+        replacement.AppendFrom(from, 1000, static_cast<int64_t>(content.size()) - 1500);
+        replacement.Write(test::B("tail"));
+        replacement.Commit();
+    }
+    Bytes expected = test::B("head");
+    expected.insert(expected.end(), content.begin() + 1000, content.end() - 500);
+    const Bytes tail = test::B("tail");
+    expected.insert(expected.end(), tail.begin(), tail.end());
+    EXPECT_EQ(test::ReadFile(target), expected);
+
+    // A range past the end of the source fails and leaves the target alone.
+    {
+        const BinaryFile from(source);
+        ReplacementFile replacement(target);
+        EXPECT_THROW(replacement.AppendFrom(from, 10, static_cast<int64_t>(content.size())), std::system_error);
+    }
+    EXPECT_EQ(test::ReadFile(target), expected);
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"source.bin", "target.bin"}));
+}
