@@ -1,5 +1,7 @@
 /* A full disk for one process, loaded with LD_PRELOAD.
  *
+ * Limits write, pwrite, writev, copy_file_range and sendfile to regular files:
+ *
  *   KORVEL_FULL_DISK_AFTER=N   writes to regular files succeed for N bytes in
  *                              all; the write that reaches the limit is cut
  *                              short there and every later one fails with
@@ -16,6 +18,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <sys/sendfile.h>
 #include <sys/types.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -54,6 +57,8 @@ typedef ssize_t (*WriteFn)(int, const void*, size_t);
 typedef ssize_t (*PwriteFn)(int, const void*, size_t, off_t);
 typedef ssize_t (*WritevFn)(int, const struct iovec*, int);
 typedef int (*SyncFn)(int);
+typedef ssize_t (*CopyRangeFn)(int, off_t*, int, off_t*, size_t, unsigned int);
+typedef ssize_t (*SendfileFn)(int, int, off_t*, size_t);
 
 /* Looks up the next definition of a function (the C library's) once; copied
  * through memcpy because ISO C has no conversion from an object pointer to a
@@ -70,6 +75,9 @@ static WriteFn g_write;
 static PwriteFn g_pwrite;
 static PwriteFn g_pwrite64;
 static WritevFn g_writev;
+static CopyRangeFn g_copyFileRange;
+static SendfileFn g_sendfile;
+static SendfileFn g_sendfile64;
 static SyncFn g_fsync;
 static SyncFn g_fdatasync;
 
@@ -113,6 +121,32 @@ ssize_t writev(int fd, const struct iovec* parts, int count) {
         if ((size_t)n < parts[i].iov_len) break;
     }
     return total;
+}
+
+/* Copies done by the kernel from file to file count like writes. */
+ssize_t copy_file_range(int in, off_t* inOffset, int out, off_t* outOffset, size_t size, unsigned int flags) {
+    LOOKUP(g_copyFileRange, "copy_file_range");
+    if (!Limited(out)) return g_copyFileRange(in, inOffset, out, outOffset, size, flags);
+    size_t allowed = Allowance(size);
+    if (allowed == 0 && size > 0) return -1;
+    return g_copyFileRange(in, inOffset, out, outOffset, allowed, flags);
+}
+
+static ssize_t LimitedSendfile(SendfileFn real, int out, int in, off_t* offset, size_t size) {
+    if (!Limited(out)) return real(out, in, offset, size);
+    size_t allowed = Allowance(size);
+    if (allowed == 0 && size > 0) return -1;
+    return real(out, in, offset, allowed);
+}
+
+ssize_t sendfile(int out, int in, off_t* offset, size_t size) {
+    LOOKUP(g_sendfile, "sendfile");
+    return LimitedSendfile(g_sendfile, out, in, offset, size);
+}
+
+ssize_t sendfile64(int out, int in, off_t* offset, size_t size) {
+    LOOKUP(g_sendfile64, "sendfile64");
+    return LimitedSendfile(g_sendfile64, out, in, offset, size);
 }
 
 static int LimitedSync(SyncFn real, int fd) {
