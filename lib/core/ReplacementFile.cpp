@@ -61,16 +61,12 @@ void ReplacementFile::Write(const void* data, size_t size) {
 void ReplacementFile::AppendFrom(const BinaryFile& source, int64_t offset, int64_t count) {
     // Chunk by chunk (the fault hook sees one "write" each), copied by the
     // kernel from file to file without a trip through this process's memory.
-    // The kernel copies large pieces best (one call per 100 KB takes about
-    // twice as long as one call for the whole file), so its chunks are large.
     // Where it cannot copy (file systems or kernels without copy_file_range
-    // for these files), the bytes go through a buffer of kChunkSize.
-    constexpr int64_t kKernelChunk = int64_t{1} << 30;
+    // for these files), the bytes go through a buffer.
     std::vector<uint8_t> buffer;
     bool kernelCopy = true;
     while (count > 0) {
-        const size_t want =
-            static_cast<size_t>(std::min<int64_t>(count, kernelCopy ? kKernelChunk : int64_t{kChunkSize}));
+        const size_t want = static_cast<size_t>(std::min<int64_t>(count, kChunkSize));
         size_t got = 0;
         if (kernelCopy) {
             if (Hook()) Hook()("write");
