@@ -11,8 +11,9 @@ packages=(
   qt6-tools-dev libqt6uitools6
   # tests
   libgtest-dev lame python3-mutagen eyed3 xvfb xauth
-  # packaging: .deb files (dpkg-shlibdeps), desktop entry check, man pages
-  dpkg-dev desktop-file-utils man-db
+  # packaging: .deb files (dpkg-shlibdeps and file for cpack), desktop entry
+  # check, man pages
+  dpkg-dev file desktop-file-utils man-db
   # benchmarks (bench/, built with -DKORVEL_BUILD_BENCH=ON)
   libbenchmark-dev libtag1-dev
 )

@@ -77,8 +77,8 @@ void ReplacementFile::Write(const void* data, size_t size) {
 void ReplacementFile::AppendFrom(const BinaryFile& source, int64_t offset, int64_t count) {
     // Chunk by chunk (the fault hook sees one "write" each), copied by the
     // kernel from file to file without a trip through this process's memory.
-    // Where it cannot (file systems or kernels without copy_file_range for
-    // these files), the bytes go through a buffer.
+    // Where it cannot copy (file systems or kernels without copy_file_range
+    // for these files), the bytes go through a buffer.
     std::vector<uint8_t> buffer;
     bool kernelCopy = true;
     while (count > 0) {
