@@ -1,12 +1,10 @@
 #include "core/FileHandler.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <system_error>
 
 #include "core/FileRoutines.h"
+#include "core/ReplacementFile.h"
 #include "errors/KorvelException.h"
 #include "id3v230/ID3V230.h"
 
@@ -172,32 +170,17 @@ bool FileHandler::writeID3v1xTag() {
         return false;
     }
     try {
-        const int64_t size = FileLength(m_fileName);
         Bytes record = m_id3v1->EncodeRecord();
-        RequireWritableFile(m_fileName);
-        int fd = ::open(m_fileName.c_str(), O_WRONLY | O_CLOEXEC);
-        if (fd < 0) {
-            throw std::system_error(errno, std::generic_category(), "open '" + m_fileName + "'");
-        }
-        struct Closer {
-            int fd;
-            ~Closer() { ::close(fd); }
-        } closer{fd};
-        const int64_t offset = HasTag() ? size - ID3V1Tag::kTagLength : size;
-        size_t done = 0;
-        while (done < record.size()) {
-            ssize_t n = ::pwrite(fd, record.data() + done, record.size() - done,
-                                 static_cast<off_t>(offset + static_cast<int64_t>(done)));
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                throw std::system_error(errno, std::generic_category(),
-                                        "write '" + m_fileName + "'");
-            }
-            done += static_cast<size_t>(n);
-        }
-        if (::fsync(fd) != 0) {
-            throw std::system_error(errno, std::generic_category(), "flush '" + m_fileName + "'");
-        }
+        // The new file (the audio, then the record in place of an old one) is
+        // built beside the original and replaces it whole: a write that stops
+        // half way never leaves a damaged file.
+        const bool replacing = HasTag();
+        BinaryFile source(m_fileName);
+        ReplacementFile replacement(m_fileName);
+        const int64_t keep = source.Length() - (replacing ? ID3V1Tag::kTagLength : 0);
+        replacement.AppendFrom(source, 0, keep);
+        replacement.Write(record);
+        replacement.Commit();
         return true;
     } catch (...) {
         m_error->CopyError();

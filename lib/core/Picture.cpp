@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "core/BinaryFile.h"
+#include "core/ReplacementFile.h"
 
 namespace korvel {
 
@@ -65,12 +66,10 @@ std::shared_ptr<PictureObject> PictureObject::FromFile(const std::string& path) 
 }
 
 void PictureObject::SaveToFile(const std::string& path) const {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) throw std::system_error(errno, std::generic_category(), "create '" + path + "'");
-    out.write(reinterpret_cast<const char*>(m_bytes.data()),
-              static_cast<std::streamsize>(m_bytes.size()));
-    out.close();
-    if (!out) throw std::system_error(errno, std::generic_category(), "write '" + path + "'");
+    // A file already at the path stays whole until the new one is complete.
+    ReplacementFile replacement(path);
+    replacement.Write(m_bytes);
+    replacement.Commit();
 }
 
 std::string PictureObject::MimeTypeOf(PictureFormat format) {

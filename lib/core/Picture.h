@@ -24,7 +24,8 @@ public:
     // Bytes that are not a decodable image give a picture with handle 0.
     static std::shared_ptr<PictureObject> FromFile(const std::string& path);
 
-    // Writes the original bytes to a file; throws on failure.
+    // Writes the original bytes to a file, through a temporary file renamed
+    // into place; throws on failure.
     void SaveToFile(const std::string& path) const;
 
     // Non-zero exactly when the picture holds a decodable image. Each loaded

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 #include <vector>
 
@@ -24,6 +25,19 @@ ReplacementFile::FaultHook& Hook() {
     static ReplacementFile::FaultHook hook;
     return hook;
 }
+
+// The permission bits the process gives a file it creates: 0666 less its
+// umask, read from /proc because umask() can only be read by changing it.
+mode_t NewFileMode() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("Umask:", 0) == 0) {
+            return static_cast<mode_t>(0666 & ~std::stoul(line.substr(6), nullptr, 8));
+        }
+    }
+    return 0644;
+}
 }  // namespace
 
 void ReplacementFile::SetFaultHook(FaultHook hook) { Hook() = std::move(hook); }
@@ -31,7 +45,9 @@ void ReplacementFile::SetFaultHook(FaultHook hook) { Hook() = std::move(hook); }
 ReplacementFile::ReplacementFile(const std::string& target) : m_target(target) {
     RequireWritable(target);
     std::filesystem::path p = std::filesystem::absolute(target);
-    std::string pattern = (p.parent_path() / ("." + p.filename().string() + ".XXXXXX")).string();
+    // A hidden name that says whose it is: ".<name>.korvel-XXXXXX". One left
+    // behind by a killed process can be recognised and deleted.
+    std::string pattern = (p.parent_path() / ("." + p.filename().string() + kTempInfix + "XXXXXX")).string();
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     m_fd = ::mkostemp(name.data(), O_CLOEXEC);
@@ -94,10 +110,11 @@ void ReplacementFile::AppendFrom(const BinaryFile& source, int64_t offset, int64
 }
 
 void ReplacementFile::Commit() {
+    // The target's permission bits, or those of a new file when there is
+    // no target yet (mkstemp makes the temporary file private).
     struct stat st {};
-    if (::stat(m_target.c_str(), &st) == 0) {
-        if (::fchmod(m_fd, st.st_mode & 07777) != 0) ThrowErrno(errno, "chmod '" + m_tempPath + "'");
-    }
+    const mode_t mode = ::stat(m_target.c_str(), &st) == 0 ? (st.st_mode & 07777) : NewFileMode();
+    if (::fchmod(m_fd, mode) != 0) ThrowErrno(errno, "chmod '" + m_tempPath + "'");
     if (::fsync(m_fd) != 0) ThrowErrno(errno, "flush '" + m_tempPath + "'");
     int fd = m_fd;
     m_fd = -1;

@@ -15,7 +15,8 @@ class BinaryFile;
 
 class ReplacementFile {
 public:
-    // Creates the temporary file in the target's folder. Throws
+    // Creates the temporary file ".<name>.korvel-XXXXXX" (mkstemp's six
+    // characters) in the target's folder. Throws
     // std::system_error when the target or its folder is not writable.
     explicit ReplacementFile(const std::string& target);
     ~ReplacementFile();
@@ -32,9 +33,14 @@ public:
     void AppendFrom(const BinaryFile& source, int64_t offset, int64_t count);
 
     // Flushes the new content to disk, gives it the target's permission bits
+    // (a new file's, 0666 less the umask, when the target does not exist yet)
     // and renames it over the target. Throws on failure (the temporary file is
     // removed, the target stays as it was).
     void Commit();
+
+    // What follows ".<name>" in a temporary file's name, before the six
+    // random characters.
+    static constexpr const char* kTempInfix = ".korvel-";
 
     // Chunk size of AppendFrom.
     static constexpr size_t kChunkSize = 102400;

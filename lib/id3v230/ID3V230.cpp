@@ -122,6 +122,20 @@ public:
     ScratchFile& operator=(const ScratchFile&) = delete;
     const std::string& Path() const { return m_path; }
 
+    // Throws the file system's error when a block cannot be added to the
+    // file: a full disk (or a write that fails otherwise).
+    void RequireRoom() const {
+        int fd = ::open(m_path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+        if (fd < 0) throw std::system_error(errno, std::generic_category(), "open '" + m_path + "'");
+        static const char kBlock[4096] = {};
+        ssize_t n = ::write(fd, kBlock, sizeof kBlock);
+        int err = n < 0 ? errno : ENOSPC;
+        ::close(fd);
+        if (n < static_cast<ssize_t>(sizeof kBlock)) {
+            throw std::system_error(err, std::generic_category(), "write '" + m_path + "'");
+        }
+    }
+
 private:
     std::string m_path;
 };
@@ -673,30 +687,37 @@ Bytes ID3V230::BuildTag(const ID3LibBinding& lib, const std::string& folder) {
             if (rc != 0) throw KorvelException("UpdateTag", "id3lib could not write the tag: " + ID3ErrorText(rc));
         }
         // id3lib may report success when it wrote nothing: read back what it wrote.
-        BinaryFile written(scratch.Path());
-        Bytes bytes = written.ReadAt(0, static_cast<size_t>(written.Length()));
-        std::vector<RawTag::Frame> rendered;
-        if (!bytes.empty()) {
-            if (bytes.size() < 10 || bytes[0] != 'I' || bytes[1] != 'D' || bytes[2] != '3' || bytes[3] != 3 ||
-                RawTag::GetSyncsafe(&bytes[6]) > bytes.size() - 10) {
-                throw KorvelException("UpdateTag", "id3lib did not write a valid ID3v2.3 tag.");
+        // It does not report failed writes either: when the rendering falls
+        // short, a full disk is the failure to report, if that is the cause.
+        try {
+            BinaryFile written(scratch.Path());
+            Bytes bytes = written.ReadAt(0, static_cast<size_t>(written.Length()));
+            std::vector<RawTag::Frame> rendered;
+            if (!bytes.empty()) {
+                if (bytes.size() < 10 || bytes[0] != 'I' || bytes[1] != 'D' || bytes[2] != '3' || bytes[3] != 3 ||
+                    RawTag::GetSyncsafe(&bytes[6]) > bytes.size() - 10) {
+                    throw KorvelException("UpdateTag", "id3lib did not write a valid ID3v2.3 tag.");
+                }
+                bool complete = true;
+                rendered = RawTag::ParseV23Frames(bytes, &complete);
+                if (!complete) throw KorvelException("UpdateTag", "id3lib wrote a damaged ID3v2.3 tag.");
             }
-            bool complete = true;
-            rendered = RawTag::ParseV23Frames(bytes, &complete);
-            if (!complete) throw KorvelException("UpdateTag", "id3lib wrote a damaged ID3v2.3 tag.");
-        }
-        size_t next = 0;
-        for (PlanEntry& entry : plan) {
-            if (!entry.frame) continue;
-            if (next < rendered.size() && rendered[next].id == entry.expectedId) {
-                entry.rendered = std::move(rendered[next].record);
-                entry.haveRendered = true;
-                ++next;
-            } else if (!entry.mayVanish) {
-                throw KorvelException("UpdateTag", "id3lib did not write the frame " + entry.expectedId + ".");
+            size_t next = 0;
+            for (PlanEntry& entry : plan) {
+                if (!entry.frame) continue;
+                if (next < rendered.size() && rendered[next].id == entry.expectedId) {
+                    entry.rendered = std::move(rendered[next].record);
+                    entry.haveRendered = true;
+                    ++next;
+                } else if (!entry.mayVanish) {
+                    throw KorvelException("UpdateTag", "id3lib did not write the frame " + entry.expectedId + ".");
+                }
             }
+            if (next != rendered.size()) throw KorvelException("UpdateTag", "id3lib wrote frames that were not asked for.");
+        } catch (const KorvelException&) {
+            scratch.RequireRoom();
+            throw;
         }
-        if (next != rendered.size()) throw KorvelException("UpdateTag", "id3lib wrote frames that were not asked for.");
     }
 
     // A text or URL frame exists once per tag: a record id3lib did not report

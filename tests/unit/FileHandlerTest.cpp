@@ -2,10 +2,13 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <system_error>
 
 #include "core/FileHandler.h"
 #include "core/FileRoutines.h"
+#include "core/Picture.h"
 #include "core/ReplacementFile.h"
 #include "errors/KorvelException.h"
 #include "support/TestSupport.h"
@@ -99,7 +102,7 @@ TEST(FileHandlerCreate, ReadsTagAndReReadsIt) {
     EXPECT_EQ(file.LastError()->Stream(), "0, Read Tag, File does not exist.");
 }
 
-TEST(FileHandlerWrite, AppendsThenOverwritesInPlace) {
+TEST(FileHandlerWrite, AppendsThenReplacesTheRecord) {
     test::TempDir dir;
     std::string path = dir.File("w.mp3");
     Bytes audio = Audio(1000);
@@ -158,6 +161,57 @@ TEST(FileHandlerWrite, PreconditionsAndFailures) {
     std::filesystem::remove(path);
     EXPECT_FALSE(file.writeID3v1xTag());
     EXPECT_EQ(file.LastError()->Stream(), "0, Write Tag, File does not exist.");
+}
+
+TEST(FileHandlerWrite, FailedWritesLeaveTheFileAndNoTemporaryFile) {
+    test::TempDir dir;
+    std::string path = dir.File("w.mp3");
+    Bytes original = Concat({Audio(300000), TagRecord("Kept", 1)});
+    test::WriteFile(path, original);
+    ::chmod(path.c_str(), 0640);
+    FileHandler file;
+    ASSERT_TRUE(file.Create(path));
+    file.ID3v1xTag()->setTitle("New");
+
+    // The disk fills up during the copy, or just before the record.
+    for (int failingWrite : {1, 2, 4}) {
+        int writes = 0;
+        ReplacementFile::SetFaultHook([&](const std::string& step) {
+            if (step == "write" && ++writes == failingWrite) {
+                throw std::system_error(ENOSPC, std::generic_category(), "write");
+            }
+        });
+        EXPECT_FALSE(file.writeID3v1xTag()) << failingWrite;
+        ReplacementFile::SetFaultHook(nullptr);
+        EXPECT_EQ(file.LastError()->Number(), ENOSPC);
+        EXPECT_EQ(test::ReadFile(path), original);
+        EXPECT_EQ(dir.List(), std::vector<std::string>{"w.mp3"});
+    }
+    ReplacementFile::SetFaultHook([](const std::string& step) {
+        if (step == "rename") throw std::system_error(EXDEV, std::generic_category(), "rename");
+    });
+    EXPECT_FALSE(file.writeID3v1xTag());
+    ReplacementFile::SetFaultHook(nullptr);
+    EXPECT_EQ(file.LastError()->Number(), EXDEV);
+    EXPECT_EQ(test::ReadFile(path), original);
+
+    // A folder without write permission (also for root).
+    ::chmod(dir.Path().c_str(), 0555);
+    EXPECT_FALSE(file.writeID3v1xTag());
+    ::chmod(dir.Path().c_str(), 0755);
+    EXPECT_EQ(file.LastError()->Number(), EACCES);
+    EXPECT_EQ(test::ReadFile(path), original);
+    EXPECT_EQ(dir.List(), std::vector<std::string>{"w.mp3"});
+
+    // The file that replaces the original keeps its permission bits.
+    ASSERT_TRUE(file.writeID3v1xTag());
+    Bytes written = test::ReadFile(path);
+    ASSERT_EQ(written.size(), original.size());
+    EXPECT_TRUE(std::equal(original.begin(), original.end() - 128, written.begin()));
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(dir.List(), std::vector<std::string>{"w.mp3"});
 }
 
 TEST(FileHandlerWrite, ExactlyTagSizedFileGetsASecondRecord) {
@@ -322,4 +376,37 @@ TEST(FileRoutinesTest, CutFileBytesLeavesNoTempFiles) {
     FileRoutines().CutFileBytes(dir.File("c.mp3"), 128);
     EXPECT_EQ(test::ReadFile(dir.File("c.mp3")), Bytes(content.begin(), content.begin() + 1000));
     EXPECT_EQ(dir.List(), std::vector<std::string>{"c.mp3"});
+}
+
+TEST(ReplacementFileTest, PictureFilesAreReplacedWholeAndNewOnesGetTheUmaskBits) {
+    test::TempDir dir;
+    std::string path = dir.File("cover.jpg");
+    PicturePtr picture = PictureObject::FromBytes(Concat({B("\xFF\xD8\xFF\xE0", 4), Audio(200000)}));
+    ASSERT_TRUE(picture);
+
+    // A new file: the bits the process's umask leaves, not mkstemp's 0600.
+    mode_t old = ::umask(027);
+    picture->SaveToFile(path);
+    ::umask(old);
+    EXPECT_EQ(test::ReadFile(path), picture->Data());
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+
+    // An existing file keeps its content when the write fails, and its bits
+    // when it succeeds.
+    Bytes previous = B("previous picture");
+    test::WriteFile(path, previous);
+    ::chmod(path.c_str(), 0604);
+    ReplacementFile::SetFaultHook([](const std::string& step) {
+        if (step == "write") throw std::system_error(ENOSPC, std::generic_category(), "write");
+    });
+    EXPECT_THROW(picture->SaveToFile(path), std::system_error);
+    ReplacementFile::SetFaultHook(nullptr);
+    EXPECT_EQ(test::ReadFile(path), previous);
+    EXPECT_EQ(dir.List(), std::vector<std::string>{"cover.jpg"});
+    picture->SaveToFile(path);
+    EXPECT_EQ(test::ReadFile(path), picture->Data());
+    ::stat(path.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0604u);
 }
