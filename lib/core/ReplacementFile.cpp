@@ -43,15 +43,23 @@ mode_t NewFileMode() {
 void ReplacementFile::SetFaultHook(FaultHook hook) { Hook() = std::move(hook); }
 
 ReplacementFile::ReplacementFile(const std::string& target) : m_target(target) {
-    RequireWritable(target);
-    std::filesystem::path p = std::filesystem::absolute(target);
+    // A save through a symbolic link replaces the file the link names, in
+    // that file's folder; renaming over the link itself would turn the link
+    // into a plain copy and leave the real file unchanged.
+    std::error_code ec;
+    if (std::filesystem::is_symlink(target, ec)) {
+        const std::filesystem::path real = std::filesystem::canonical(target, ec);
+        if (!ec) m_target = real.string();
+    }
+    RequireWritable(m_target);
+    std::filesystem::path p = std::filesystem::absolute(m_target);
     // A hidden name that says whose it is: ".<name>.korvel-XXXXXX". One left
     // behind by a killed process can be recognised and deleted.
     std::string pattern = (p.parent_path() / ("." + p.filename().string() + kTempInfix + "XXXXXX")).string();
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     m_fd = ::mkostemp(name.data(), O_CLOEXEC);
-    if (m_fd < 0) ThrowErrno(errno, "create temporary file beside '" + target + "'");
+    if (m_fd < 0) ThrowErrno(errno, "create temporary file beside '" + m_target + "'");
     m_tempPath = name.data();
 }
 

@@ -410,3 +410,25 @@ TEST(ReplacementFileTest, PictureFilesAreReplacedWholeAndNewOnesGetTheUmaskBits)
     ::stat(path.c_str(), &st);
     EXPECT_EQ(st.st_mode & 0777, 0604u);
 }
+
+TEST(FileHandlerWrite, SavesThroughASymbolicLinkReachTheLinkedFile) {
+    test::TempDir dir;
+    std::filesystem::create_directory(dir.File("store"));
+    std::string real = dir.File("store/real.mp3");
+    std::string link = dir.File("link.mp3");
+    test::WriteFile(real, Audio(1000));
+    std::filesystem::create_symlink("store/real.mp3", link);
+
+    FileHandler file;
+    ASSERT_TRUE(file.Create(link));
+    file.ID3v1xTag()->setTitle("Linked");
+    file.ID3v1xTag()->setTagType(ID3v1);
+    ASSERT_TRUE(file.writeID3v1xTag());
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(test::ReadFile(real).size(), 1128u);
+    ASSERT_TRUE(file.removeID3V1xTag());
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(test::ReadFile(real), Audio(1000));
+    // The temporary files lived beside the real file and are gone.
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"link.mp3", "store"}));
+}
