@@ -87,14 +87,14 @@ std::vector<std::pair<std::string, Bytes>> BuildSeeds() {
                                                  0, 20),
                                              audio}));
     // Audio: Xing and Info headers, junk, other versions and layers.
-    for (const auto& [name, spec] : std::vector<std::pair<std::string, Mp3Spec>>{
+    for (const auto& [name, stream] : std::vector<std::pair<std::string, Mp3Spec>>{
              {"mp3-xing", [] { Mp3Spec s; s.Xing = XingSpec{"Xing", 3, 1000, 417000}; return s; }()},
              {"mp3-info", [] { Mp3Spec s; s.Xing = XingSpec{"Info", 1, 5, 0}; s.ChannelMode = 3; return s; }()},
              {"mp3-mpeg2", [] { Mp3Spec s; s.VersionId = 2; s.Frequency = 22050; s.BitRate = 64; s.Xing = XingSpec{}; return s; }()},
              {"mp3-layer1", [] { Mp3Spec s; s.LayerId = 3; s.BitRate = 192; s.Crc = true; return s; }()},
              {"mp3-junk", [] { Mp3Spec s; s.Junk = Bytes(300, 0xFF); s.ID3v1 = ID3v1Record("Junk"); return s; }()},
          }) {
-        seeds.emplace_back(name, BuildMp3(spec));
+        seeds.emplace_back(name, BuildMp3(stream));
     }
     // Lyrics3 tails in front of an ID3v1 tag.
     const std::string v200 = "LYRICSBEGININD00002" "11LYR00010one\r\ntwo\r\nEAL00005AlbumETT00005Title";

@@ -50,9 +50,9 @@ int EnvNumber(const char* name, int fallback) {
 // MPEG 1 Layer III frames (128 kbit/s, 44100 Hz) whose contents are
 // pseudo-random, so that any byte out of place shows.
 Bytes MpegFrames(size_t minimumSize) {
-    test::Mp3Spec spec;
-    Bytes header = test::HeaderBytes(spec);
-    const size_t frameLength = test::FrameLength(spec);
+    test::Mp3Spec stream;
+    Bytes header = test::HeaderBytes(stream);
+    const size_t frameLength = test::FrameLength(stream);
     const size_t frames = (minimumSize + frameLength - 1) / frameLength;
     Bytes out(frames * frameLength);
     uint32_t state = 0x9E3779B9u;
