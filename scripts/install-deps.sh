@@ -7,8 +7,9 @@ packages=(
   build-essential cmake pkg-config
   zlib1g-dev libpugixml-dev libstb-dev libid3-3.8.3-dev libid3-3.8.3v5
   qt6-base-dev libgl-dev
-  # Qt Designer plugin and its test (Qt6::UiPlugin, Qt6::UiTools)
-  qt6-tools-dev libqt6uitools6
+  # Qt Designer plugin and its tests (Qt6::UiPlugin, Qt6::UiTools; Qt6::Designer
+  # needs the OpenGL and xkbcommon development files to be found by CMake)
+  qt6-tools-dev libqt6uitools6 libqt6opengl6-dev libxkbcommon-dev
   # tests
   libgtest-dev lame python3-mutagen eyed3 xvfb xauth
   # fuzz targets (scripts/fuzz.sh): clang with libFuzzer and the sanitizers

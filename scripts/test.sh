@@ -11,7 +11,7 @@ scripts/install-deps.sh
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 
-cmake -S . -B build/ci -DKORVEL_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S . -B build/ci -DKORVEL_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVEL_ALL_TESTS=ON
 cmake --build build/ci -j "$jobs"
 (cd build/ci && ctest --output-on-failure -j "$jobs")
 # The Debian packages of that build, installed with apt-get, checked and removed.
