@@ -103,6 +103,13 @@ std::vector<std::string> Argv(const Operation& op, const std::string& path) {
     return argv;
 }
 
+// The same arguments as words for the shell, after the tool's name.
+std::string ShellArgs(const Operation& op, const std::string& path) {
+    std::string args;
+    for (const std::string& arg : op.args) args += " " + ShellQuote(arg == "FILE" ? path : arg);
+    return args;
+}
+
 // Starts the tool with its output thrown away.
 pid_t Start(const std::vector<std::string>& args) {
     std::vector<char*> argv;
@@ -357,8 +364,7 @@ TEST(CrashSafeSave, FullDiskFailsWithAClearErrorAndLeavesTheFile) {
         if (k > 0) op.before = ops[k - 1].after;
         ASSERT_NO_FATAL_FAILURE(RunUninterrupted(op, path, dir));
 
-        std::string args;
-        for (const std::string& arg : op.args) args += " " + ShellQuote(arg == "FILE" ? path : arg);
+        const std::string args = ShellArgs(op, path);
         // Full from the start, in the middle of the copy, one byte short of
         // the end; then a disk that reports the lack of space only on flush.
         const std::vector<std::string> settings = {
@@ -395,8 +401,7 @@ TEST(CrashSafeSave, ReadOnlyFilesAndFoldersAreRefused) {
         Operation& op = ops[k];
         if (k > 0) op.before = ops[k - 1].after;
         ASSERT_NO_FATAL_FAILURE(RunUninterrupted(op, path, dir));
-        std::string args;
-        for (const std::string& arg : op.args) args += " " + ShellQuote(arg == "FILE" ? path : arg);
+        const std::string args = ShellArgs(op, path);
 
         for (const bool folder : {false, true}) {
             const char* what = folder ? "read-only folder" : "read-only file";
