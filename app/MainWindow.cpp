@@ -32,7 +32,7 @@
 #include "controls/PropertyBag.h"
 #include "controls/QtMessages.h"
 #include "controls/Twips.h"
-#include "core/FileReport.h"
+#include "file/FileReport.h"
 #include "errors/KorvelException.h"
 #include "errors/MessageHandler.h"
 #include "id3v230/ID3V230.h"

@@ -15,7 +15,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "core/FileHandler.h"
+#include "file/FileHandler.h"
 
 class QLabel;
 class QPlainTextEdit;

@@ -32,8 +32,8 @@
 #include <taglib/mpegfile.h>
 #include <taglib/mpegproperties.h>
 
-#include "core/FileHandler.h"
-#include "core/FileReport.h"
+#include "file/FileHandler.h"
+#include "file/FileReport.h"
 
 #ifndef KORVEL_BENCH_DIR
 #define KORVEL_BENCH_DIR "bench"

@@ -28,7 +28,7 @@
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
 
-#include "core/FileHandler.h"
+#include "file/FileHandler.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include <iostream>
 
 #include "Cli.h"
-#include "core/FileHandler.h"
-#include "core/FileReport.h"
+#include "file/FileHandler.h"
+#include "file/FileReport.h"
 
 namespace korvel::cli {
 

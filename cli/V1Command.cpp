@@ -1,7 +1,7 @@
 #include <iostream>
 
 #include "Cli.h"
-#include "core/FileHandler.h"
+#include "file/FileHandler.h"
 #include "core/Numeric.h"
 #include "id3v1/ID3V1Tag.h"
 

@@ -2,7 +2,7 @@
 
 #include "Cli.h"
 #include "core/BinaryFile.h"
-#include "core/FileHandler.h"
+#include "file/FileHandler.h"
 #include "core/Numeric.h"
 #include "core/Picture.h"
 #include "errors/KorvelException.h"

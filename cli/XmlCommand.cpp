@@ -4,7 +4,7 @@
 #include <pugixml.hpp>
 
 #include "Cli.h"
-#include "core/FileHandler.h"
+#include "file/FileHandler.h"
 #include "errors/cError.h"
 
 namespace korvel::cli {

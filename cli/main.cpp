@@ -2,7 +2,7 @@
 #include <iostream>
 
 #include "Cli.h"
-#include "core/FileHandler.h"
+#include "file/FileHandler.h"
 #include "core/Version.h"
 
 namespace korvel::cli {

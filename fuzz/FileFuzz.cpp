@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "core/FileHandler.h"
-#include "core/FileReport.h"
+#include "file/FileHandler.h"
+#include "file/FileReport.h"
 #include "errors/KorvelException.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "FuzzSupport.h"
-#include "core/FileHandler.h"
+#include "file/FileHandler.h"
 #include "id3v2/ID3V2Tag.h"
 #include "id3v230/ID3V230.h"
 

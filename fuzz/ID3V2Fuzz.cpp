@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/FileHandler.h"
+#include "file/FileHandler.h"
 #include "id3v2/ID3V2Tag.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "core/FileHandler.h"
+#include "file/FileHandler.h"
 #include "support/ID3V2Builder.h"
 #include "support/Mp3Builder.h"
 #include "support/TestSupport.h"

@@ -1,7 +1,7 @@
 # korvel_header_closure(<out-var> <root-header>...)
 #
 # The headers a host needs: the given roots (paths relative to lib/, such as
-# core/FileHandler.h) and every header of the project they include, directly
+# file/FileHandler.h) and every header of the project they include, directly
 # or through others. Includes are found under lib/ and the generated folder;
 # system and third-party headers (#include <...>) are left out. Each entry of
 # the result is "<relative path>|<absolute path>".
@@ -52,7 +52,7 @@ endfunction()
 # korvel_install_headers(<component> <closure-entry>...)
 #
 # Installs each header of a closure under include/korvel/, keeping its
-# folder, so that "core/FileHandler.h" resolves with -I<includedir>/korvel.
+# folder, so that "file/FileHandler.h" resolves with -I<includedir>/korvel.
 function(korvel_install_headers component)
   foreach(entry IN LISTS ARGN)
     string(REPLACE "|" ";" parts "${entry}")

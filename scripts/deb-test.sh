@@ -81,7 +81,7 @@ for page in korvel quelm; do
 done
 desktop-file-validate /usr/share/applications/quelm.desktop || fail "desktop entry"
 [ -f /usr/share/icons/hicolor/scalable/apps/quelm.svg ] || fail "icon not installed"
-[ -f /usr/include/korvel/core/FileHandler.h ] || fail "headers not installed"
+[ -f /usr/include/korvel/file/FileHandler.h ] || fail "headers not installed"
 pkg-config --exact-version="$version" korvel korvel-widgets || fail "pkg-config korvel korvel-widgets"
 
 echo "deb-test: ${#debs[@]} packages installed, checked and removed: ${packages[*]}"

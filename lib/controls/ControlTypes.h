@@ -6,7 +6,7 @@
 #include <QObject>
 #include <QString>
 
-#include "core/FileHandler.h"
+#include "file/FileHandler.h"
 #include "id3v1/ID3V1Tag.h"
 #include "id3v2/ID3V2Tag.h"
 #include "id3v230/ID3V230.h"

@@ -5,7 +5,7 @@
 #include <QWidget>
 
 #include "controls/ControlTypes.h"
-#include "core/FileHandler.h"
+#include "file/FileHandler.h"
 
 namespace korvel::controls {
 

@@ -6,8 +6,8 @@
 
 #include "controls/Controls.h"
 #include "controls/ID3v1.h"
-#include "core/FileHandler.h"
-#include "core/FileReport.h"
+#include "file/FileHandler.h"
+#include "file/FileReport.h"
 #include "core/Version.h"
 
 int main(int argc, char** argv) {

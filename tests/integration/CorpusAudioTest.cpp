@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "core/FileHandler.h"
+#include "file/FileHandler.h"
 #include "support/TestSupport.h"
 
 using namespace korvel;

@@ -4,7 +4,7 @@
 #include <map>
 #include <string>
 
-#include "core/FileHandler.h"
+#include "file/FileHandler.h"
 #include "id3v2/ID3V2Tag.h"
 #include "support/TestSupport.h"
 

@@ -8,7 +8,7 @@
 #include <numbers>
 #include <optional>
 
-#include "core/FileHandler.h"
+#include "file/FileHandler.h"
 #include "support/TestSupport.h"
 
 using namespace korvel;

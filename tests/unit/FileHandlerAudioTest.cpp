@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "core/FileHandler.h"
-#include "core/FileReport.h"
+#include "file/FileHandler.h"
+#include "file/FileReport.h"
 #include "support/Mp3Builder.h"
 #include "support/TestSupport.h"
 

@@ -8,8 +8,8 @@
 #include <regex>
 #include <system_error>
 
-#include "core/FileHandler.h"
-#include "core/FileReport.h"
+#include "file/FileHandler.h"
+#include "file/FileReport.h"
 #include "errors/KorvelException.h"
 #include "support/TestSupport.h"
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "core/FileHandler.h"
+#include "file/FileHandler.h"
 #include "core/FileRoutines.h"
 #include "core/Picture.h"
 #include "core/ReplacementFile.h"

@@ -9,7 +9,7 @@
 #include <filesystem>
 
 #include "core/BinaryFile.h"
-#include "core/FileHandler.h"
+#include "file/FileHandler.h"
 #include "errors/KorvelException.h"
 #include "id3v230/ID3LibBinding.h"
 #include "id3v230/ID3V230.h"

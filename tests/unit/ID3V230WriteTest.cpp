@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "core/FileHandler.h"
+#include "file/FileHandler.h"
 #include "core/ReplacementFile.h"
 #include "errors/MessageHandler.h"
 #include "id3v2/ID3V2Tag.h"

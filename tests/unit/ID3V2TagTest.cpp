@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <memory>
 
-#include "core/FileHandler.h"
-#include "core/FileReport.h"
+#include "file/FileHandler.h"
+#include "file/FileReport.h"
 #include "errors/KorvelException.h"
 #include "id3v2/ID3V2Tag.h"
 #include "support/ID3V2Builder.h"

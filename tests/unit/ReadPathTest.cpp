@@ -10,7 +10,7 @@
 
 #include "core/Ansi.h"
 #include "core/BinaryFile.h"
-#include "core/FileHandler.h"
+#include "file/FileHandler.h"
 #include "core/Picture.h"
 #include "core/ReplacementFile.h"
 #include "errors/KorvelException.h"

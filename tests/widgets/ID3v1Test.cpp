@@ -8,7 +8,7 @@
 
 #include "WidgetTestSupport.h"
 #include "controls/ID3v1.h"
-#include "core/FileHandler.h"
+#include "file/FileHandler.h"
 #include "errors/KorvelException.h"
 
 using korvel::ID3V1Tag;

@@ -15,7 +15,7 @@
 
 #include "WidgetTestSupport.h"
 #include "controls/ID3v2.h"
-#include "core/FileHandler.h"
+#include "file/FileHandler.h"
 #include "errors/KorvelException.h"
 #include "support/ID3V2Builder.h"
 #include "support/Mp3Builder.h"

@@ -7,7 +7,7 @@
 
 #include "WidgetTestSupport.h"
 #include "controls/Lyrics.h"
-#include "core/FileHandler.h"
+#include "file/FileHandler.h"
 
 using korvel::LyricsTagPtr;
 using namespace korvel::controls;

@@ -14,7 +14,7 @@
 #include "controls/ID3v1.h"
 #include "controls/ID3v2.h"
 #include "controls/Lyrics.h"
-#include "core/FileHandler.h"
+#include "file/FileHandler.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // descriptions of its audio header and its three tags.
 #include <string>
 
-#include "core/FileHandler.h"
+#include "file/FileHandler.h"
 #include "xml/XmlNodes.h"
 
 namespace korvel {

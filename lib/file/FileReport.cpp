@@ -1,9 +1,9 @@
-#include "core/FileReport.h"
+#include "file/FileReport.h"
 
 #include <iterator>
 #include <utility>
 
-#include "core/FileHandler.h"
+#include "file/FileHandler.h"
 
 namespace korvel {
 

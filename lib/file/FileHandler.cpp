@@ -1,4 +1,4 @@
-#include "core/FileHandler.h"
+#include "file/FileHandler.h"
 
 #include <cerrno>
 #include <system_error>

@@ -1,6 +1,6 @@
 // The file handler's Lyrics3 tag and its facts about the file, its folder and
 // its drive.
-#include "core/FileHandler.h"
+#include "file/FileHandler.h"
 
 namespace korvel {
 
