@@ -5,6 +5,7 @@
 #include <string>
 
 #include "file/FileHandler.h"
+#include "core/BinaryFile.h"
 #include "id3v2/ID3V2Tag.h"
 #include "support/TestSupport.h"
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/BinaryFile.h"
 #include "id3v2/ID3V24Tag.h"
 #include "support/ID3V2Builder.h"
 #include "support/TestSupport.h"

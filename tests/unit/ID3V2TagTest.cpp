@@ -6,6 +6,7 @@
 #include "file/FileHandler.h"
 #include "file/FileReport.h"
 #include "errors/KorvelException.h"
+#include "id3v230/ID3V230.h"
 #include "id3v2/ID3V2Tag.h"
 #include "support/ID3V2Builder.h"
 #include "support/TestSupport.h"
