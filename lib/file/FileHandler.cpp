@@ -128,9 +128,9 @@ void FileHandler::ReadTail(const BinaryFile& file) {
     constexpr int64_t kTail = ID3V1Tag::kTagLength + kTrailer;
     const int64_t length = file.Length();
     if (length < kTail) {
-        // A file shorter than a record has no ID3v1 tag (it may be a bare
-        // ID3v2 tag).
-        if (length >= ID3V1Tag::kTagLength) {
+        // A bare ID3v2 tag shorter than a record has no ID3v1 tag; any other
+        // file that short cannot be read.
+        if (length >= ID3V1Tag::kTagLength || !m_hasID3V2) {
             ReadID3v1FromFile(file);
         } else {
             DecodeID3v1(Bytes());

@@ -302,9 +302,9 @@ FrameContent DecodeFrame(const FrameRecord& frame, const CodePage& codePage) {
             while (!in.AtEnd()) {
                 SyncedLine line;
                 line.text = in.Next();
+                // A last line cut short keeps its text.
                 const Span time = in.Bytes(4);
-                if (time.size() < 4) break;
-                line.time = ReadBigEndian32(time.data());
+                if (time.size() == 4) line.time = ReadBigEndian32(time.data());
                 content.lines.push_back(std::move(line));
             }
             break;
@@ -332,6 +332,7 @@ FrameContent DecodeFrame(const FrameRecord& frame, const CodePage& codePage) {
             StringReader latin(data, 0, 0, codePage);
             content.owner = latin.NextLatin();
             content.data = latin.Rest();
+            content.identifier = frame.id == "UFID" || frame.id == "UFI";
             break;
         }
         case FrameKind::Object:
@@ -386,7 +387,7 @@ std::string FrameValueText(const FrameContent& content) {
             return text;
         }
         case FrameKind::Owner:
-            if (IsPrintable(content.data)) {
+            if (content.identifier && IsPrintable(content.data)) {
                 return content.owner + ": " + std::string(content.data.begin(), content.data.end());
             }
             return content.owner + ", " + BytesText(content.data.size());

@@ -53,6 +53,8 @@ struct FrameContent {
     uint8_t contentType = 0;
     uint64_t counter = 0;
     bool hasCounter = false;
+    // A unique file identifier (UFID): its data is usually readable text.
+    bool identifier = false;
     std::vector<std::pair<std::string, std::string>> people;
     std::vector<SyncedLine> lines;
     // Picture, object, owner data or the whole content of a binary frame.

@@ -49,9 +49,13 @@ public:
         const size_t headerSize = m_tag.version == 2 ? 6 : 10;
         while (pos < m_body.size()) {
             const std::span<const uint8_t> rest = m_body.subspan(pos);
-            // Padding (however short), or too little left for a frame, or
-            // something that is not a frame: the frames end here.
-            if (rest[0] == 0 || rest.size() < headerSize || !IsFrameId(rest, IdLength())) {
+            // Padding, however short: the frames end here.
+            if (rest[0] == 0) break;
+            // Too little left for a frame, or something that is not a frame:
+            // behind frames that is left-over junk where padding belongs;
+            // where the first frame should be, the tag is damaged.
+            if (rest.size() < headerSize || !IsFrameId(rest, IdLength())) {
+                if (m_tag.frames.empty()) throw Failure{"The tag holds no frames where they should start."};
                 break;
             }
             const size_t size = RecordSize(pos);
@@ -170,12 +174,17 @@ private:
 
     void Finish(FrameRecord& record, std::span<const uint8_t> content, bool fits, size_t appended) {
         // A frame too short for the bytes its flags announce is kept as it
-        // is, its content unknown.
-        if (!fits || record.encryption >= 0) {
+        // is, its content unknown; an encrypted one keeps its data as stored.
+        if (!fits) {
             record.readable = false;
             return;
         }
         std::span<const uint8_t> data = content.subspan(appended);
+        if (record.encryption >= 0) {
+            record.data = data;
+            record.readable = false;
+            return;
+        }
         if (record.unsynchronised) {
             auto plain = std::make_shared<Bytes>(RemoveUnsynchronisationOf(data));
             data = *plain;
@@ -186,10 +195,12 @@ private:
                 throw Failure{"The compressed frame " + record.id + " declares an impossible size."};
             }
             auto inflated = std::make_shared<Bytes>();
-            if (!InflateBounded(data, static_cast<size_t>(record.dataLength), *inflated)) {
+            bool complete = false;
+            if (!InflateBounded(data, static_cast<size_t>(record.dataLength), *inflated, &complete)) {
                 record.readable = false;
                 return;
             }
+            record.inflatedShort = !complete;
             data = *inflated;
             record.owned = std::move(inflated);
         }
@@ -241,6 +252,8 @@ TagContentsPtr ParseTagContents(std::shared_ptr<const Bytes> bytes, const CodePa
     if ((tag->flags & RejectedFlags(tag->version)) != 0) return fail("The tag header has flags this version does not define.");
     if (extent > all.size()) return fail("The tag runs past the end of the file.");
 
+    // Versions 2.2 and 2.3 do not know empty tags.
+    if (tag->bodySize == 0 && tag->version < 4) return fail("The tag is empty.");
     std::span<const uint8_t> body = all.subspan(10, tag->bodySize);
     // Versions 2.2 and 2.3 unsynchronise the tag as a whole.
     if (tag->version < 4 && (tag->flags & kTagUnsynchronised) != 0) {
@@ -262,9 +275,10 @@ TagContentsPtr ParseTagContents(std::shared_ptr<const Bytes> bytes, const CodePa
         if (body.size() < 4) return fail("The extended header does not fit the tag.");
         // Version 2.3 counts the size bytes apart, 2.4 includes them.
         const size_t size = tag->version == 3 ? 4 + size_t{ReadBigEndian32(body.data())} : ReadSyncsafe32(body.data());
-        if (size < 4 || size > body.size()) return fail("The extended header does not fit the tag.");
-        tag->extendedHeader = body.first(size);
-        first = size;
+        if (size < 5) return fail("The extended header does not fit the tag.");
+        // One that claims more than the tag leaves no room for frames.
+        tag->extendedHeader = body.first(std::min(size, body.size()));
+        first = std::min(size, body.size());
     }
     try {
         Walker(*tag, body).Walk(first);
@@ -301,7 +315,7 @@ Bytes RemoveUnsynchronisationOf(std::span<const uint8_t> data) {
     return plain;
 }
 
-bool InflateBounded(std::span<const uint8_t> source, size_t limit, Bytes& out, bool exact) {
+bool InflateBounded(std::span<const uint8_t> source, size_t limit, Bytes& out, bool* complete) {
     out.clear();
     z_stream stream{};
     if (inflateInit(&stream) != Z_OK) return false;
@@ -310,7 +324,7 @@ bool InflateBounded(std::span<const uint8_t> source, size_t limit, Bytes& out, b
     constexpr size_t kChunk = 64 * 1024;
     int status = Z_OK;
     // One byte beyond the limit tells a stream that is longer than allowed.
-    const size_t room = exact ? limit + 1 : limit;
+    const size_t room = complete != nullptr ? limit + 1 : limit;
     while (status == Z_OK && out.size() < room) {
         if (stream.avail_in == 0 && remaining > 0) {
             const size_t feed = std::min<size_t>(remaining, UINT_MAX);
@@ -331,7 +345,10 @@ bool InflateBounded(std::span<const uint8_t> source, size_t limit, Bytes& out, b
         }
     }
     inflateEnd(&stream);
-    if (exact) return status == Z_STREAM_END && out.size() == limit;
+    if (complete != nullptr) {
+        *complete = status == Z_STREAM_END && out.size() == limit;
+        if (out.size() > limit) out.resize(limit);
+    }
     return true;
 }
 

@@ -42,6 +42,9 @@ struct FrameRecord {
     // False for encrypted frames and frames whose appended bytes or
     // compressed data are damaged: their content is unknown.
     bool readable = true;
+    // Compressed data that does not inflate to exactly its stated size (the
+    // content is what did inflate, at most that size).
+    bool inflatedShort = false;
 };
 
 struct TagContents {
@@ -100,9 +103,10 @@ size_t TagExtent(std::span<const uint8_t> head);
 
 // Inflates a zlib stream into at most `limit` bytes, growing the output only
 // as data comes out (never by the limit). What inflated before an error or
-// the limit is kept. False only when inflation could not be started, or when
-// `exact` is set and the stream does not end at exactly `limit` bytes.
-bool InflateBounded(std::span<const uint8_t> source, size_t limit, Bytes& out, bool exact = false);
+// the limit is kept. False only when inflation could not be started.
+// `complete`, when given, tells whether the stream ended at exactly `limit`
+// bytes.
+bool InflateBounded(std::span<const uint8_t> source, size_t limit, Bytes& out, bool* complete = nullptr);
 
 // Deflate shrinks data by at most about 1032 to 1 (a long run of one byte):
 // the largest size `compressedSize` bytes can inflate to, with some slack for

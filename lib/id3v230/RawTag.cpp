@@ -24,7 +24,7 @@ RawTag::Leading RawTag::ReadLeading(const BinaryFile& file) {
 
 bool RawTag::CanGiveLibrary(const FrameRecord& frame) {
     if (!frame.readable || frame.id.size() != 4 || frame.stored.size() < 10) return false;
-    return !frame.compressed || static_cast<int64_t>(frame.data.size()) == frame.dataLength;
+    return !frame.inflatedShort;
 }
 
 bool RawTag::ForLibrary(const FrameRecord& frame, Bytes& record) {
