@@ -1,6 +1,7 @@
 #include "file/FileHandler.h"
 
 #include <cerrno>
+#include <cstring>
 #include <system_error>
 
 #include "core/FileRoutines.h"
@@ -100,6 +101,20 @@ void FileHandler::DetectTagsAndAudio(const BinaryFile& file, const Bytes& head) 
             m_hasID3V2 = true;
             // The search begins on the tag's last byte (Size counts the header).
             audioStart = m_id3v2->Size() - 1;
+            // Some writers put a second tag straight behind the first (and
+            // leave the first in place): further tags are passed over so that
+            // their bytes are not taken for audio. The first stays the file's.
+            int64_t end = m_id3v2Header.TagExtent();
+            for (;;) {
+                const Bytes bytes = file.ReadAt(end, 10);
+                const ID3V2Header next = ID3V2Header::FromBytes(bytes);
+                if (bytes.size() < 10 || std::memcmp(next.Identifier.data(), "ID3", 3) != 0 ||
+                    !IsValidID3V2Header(next)) {
+                    break;
+                }
+                end += next.TagExtent();
+                audioStart = end - 1;
+            }
         }
     }
     if (!m_hasID3V2) m_id3v2 = std::make_shared<korvel::ID3V2Tag>();
