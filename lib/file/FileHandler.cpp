@@ -1,7 +1,6 @@
 #include "file/FileHandler.h"
 
 #include <cerrno>
-#include <cstring>
 #include <system_error>
 
 #include "core/FileRoutines.h"
@@ -104,15 +103,9 @@ void FileHandler::DetectTagsAndAudio(const BinaryFile& file, const Bytes& head) 
             // Some writers put a second tag straight behind the first (and
             // leave the first in place): further tags are passed over so that
             // their bytes are not taken for audio. The first stays the file's.
-            int64_t end = m_id3v2Header.TagExtent();
-            for (;;) {
-                const Bytes bytes = file.ReadAt(end, 10);
-                const ID3V2Header next = ID3V2Header::FromBytes(bytes);
-                if (bytes.size() < 10 || std::memcmp(next.Identifier.data(), "ID3", 3) != 0 ||
-                    !IsValidID3V2Header(next)) {
-                    break;
-                }
-                end += next.TagExtent();
+            int64_t end = static_cast<int64_t>(TagExtent(head));
+            for (size_t next = TagExtent(file.ReadAt(end, 10)); next > 0; next = TagExtent(file.ReadAt(end, 10))) {
+                end += static_cast<int64_t>(next);
                 audioStart = end - 1;
             }
         }

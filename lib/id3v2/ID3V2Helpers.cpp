@@ -128,10 +128,4 @@ ID3V2Header ID3V2Header::FromBytes(const Bytes& head) {
     return h;
 }
 
-int64_t ID3V2Header::TagExtent() const {
-    constexpr uint8_t kFooterFlag = 0x10;
-    const int64_t footer = MajorVersion >= 4 && (Flags & kFooterFlag) != 0 ? 10 : 0;
-    return 10 + int64_t{SyncsafeToLong(SizeBytes())} + footer;
-}
-
 }  // namespace korvel

@@ -69,9 +69,6 @@ struct ID3V2Header {
     static ID3V2Header FromBytes(const Bytes& head);
     // The four size bytes as an array.
     Bytes SizeBytes() const { return Bytes(Size.begin(), Size.end()); }
-    // Bytes the whole tag takes in the file: this header, the body its size
-    // bytes give, and the 10-byte footer a v2.4 tag flags.
-    int64_t TagExtent() const;
 };
 
 class ID3V2Version {
