@@ -200,7 +200,12 @@ void FolderSession::ShowSelection() {
 void FolderSession::ShowOneFile(int row) {
     m_id3v1Fields->EndManyFiles();
     m_id3v2Fields->EndManyFiles();
-    m_window->ShowFile(Model()->File(row).Path);
+    if (!m_window->ShowFile(Model()->File(row).Path)) {
+        // The editors must not keep another file's tags for this one.
+        m_rows.clear();
+        m_window->ClearFileView(Model()->Name(row) + QStringLiteral(": the file cannot be read."));
+        return;
+    }
     m_id3v1Fields->Reset();
     m_id3v2Fields->Reset();
     m_removeID3v1AtStart = m_window->ID3v1Editor()->removeTag();

@@ -186,7 +186,9 @@ private slots:
     void listsEveryFileWithItsValues() {
         OpenAndWait(false);
         QCOMPARE(Model()->rowCount(), 0);  // every file is in a subfolder
-        OpenAndWait(true);
+        QSignalSpy loaded(window->Folder()->Loader(), &korvel::quelm::FolderLoader::finished);
+        QTest::mouseClick(window->Library()->SubfoldersBox(), Qt::LeftButton);
+        QVERIFY(loaded.wait(30000));
         QCOMPARE(Model()->rowCount(), 60);
         for (const Generated& file : files) {
             const int row = RowOf(file);
@@ -239,9 +241,9 @@ private slots:
         window->StoreSettings();
         window.reset();
         window = NewWindow();
-        QSignalSpy loaded(window->Folder()->Loader(), &korvel::quelm::FolderLoader::finished);
+        QSignalSpy reloaded(window->Folder()->Loader(), &korvel::quelm::FolderLoader::finished);
         QVERIFY(window->ReopenLastFolder());
-        QVERIFY(loaded.wait(30000));
+        QVERIFY(reloaded.wait(30000));
         QHeaderView* header = window->Library()->Table()->horizontalHeader();
         QVERIFY(header->isSectionHidden(FolderModel::kGenre));
         QCOMPARE(header->sortIndicatorSection(), int(FolderModel::kTrack));
@@ -250,14 +252,18 @@ private slots:
     }
 
     void editsTwelveFilesAtOnce() {
-        OpenAndWait();
+        // The folder dropped on the window opens.
+        QSignalSpy loaded(window->Folder()->Loader(), &korvel::quelm::FolderLoader::finished);
+        window->DropFiles({Folder()});
+        QVERIFY(loaded.wait(30000));
         const QList<Generated> chosen = Editable("A", 12);
+        auto* v1 = window->ID3v1Editor();
+        auto* v2 = window->ID3v2Editor();
         Select(chosen);
         QVERIFY(window->Folder()->ManyFiles());
 
         // The ID3v1 editor shows what the files share, the placeholder where
         // they differ, and keeps the untouched fields' button-face colour.
-        auto* v1 = window->ID3v1Editor();
         QCOMPARE(Box(v1, "txtArtist")->text(), QStringLiteral("Artist A"));
         QVERIFY(Box(v1, "txtArtist")->placeholderText().isEmpty());
         QCOMPARE(Box(v1, "txtTitle")->text(), QString());
@@ -265,7 +271,6 @@ private slots:
         QCOMPARE(korvel::controls::FieldColourOf(Box(v1, "txtArtist")),
                  korvel::controls::FieldColour::ButtonFace);
         // The ID3v1-only files have no ID3v2 artist.
-        auto* v2 = window->ID3v2Editor();
         QCOMPARE(Box(v2, "txtArtist")->placeholderText(), QStringLiteral("<different values>"));
 
         QTest::keyClicks(Box(v2, "txtAlbum"), QStringLiteral("New Album"));
@@ -287,7 +292,12 @@ private slots:
         window->UndoChanges();
         QVERIFY(!Model()->data(Model()->index(RowOf(chosen[0]), 0), FolderModel::ChangedRole).toBool());
         QCOMPARE(Box(v2, "txtAlbum")->text(), QString());
-        // ... and made again, then written.
+        // An edit of one file is kept when the selection moves on too.
+        Select({chosen[2]});
+        Box(v2, "txtTitle")->setText(QStringLiteral("Kept Title"));
+        Select(chosen);
+        QVERIFY(Model()->data(Model()->index(RowOf(chosen[2]), 0), FolderModel::ChangedRole).toBool());
+        // The album and year are made again, then all is written.
         QTest::keyClicks(Box(v2, "txtAlbum"), QStringLiteral("New Album"));
         Box(v1, "txtYear")->selectAll();
         QTest::keyClicks(Box(v1, "txtYear"), QStringLiteral("1999"));
@@ -314,6 +324,11 @@ private slots:
             QVERIFY(onDisk.Create(PathOf(file).toStdString()));
             QCOMPARE(onDisk.ID3v1xTag()->Year(), std::string("1999"));
             QCOMPARE(Q(onDisk.ID3v1xTag()->Title()), Q(file.title));
+            // A file that had no ID3v2 tag has one now, with only the album.
+            QCOMPARE(Q(onDisk.ID3V2Tag()->Title()),
+                     file.kind == 0                  ? QString()
+                     : file.name == chosen[2].name ? QStringLiteral("Kept Title")
+                                                   : Q(file.title));
             QVERIFY(!Model()->data(Model()->index(RowOf(file), 0), FolderModel::ChangedRole).toBool());
         }
         // The editors show the files as they are now.
