@@ -1,6 +1,7 @@
 #include "LibraryPanel.h"
 
 #include <algorithm>
+#include <vector>
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -87,12 +88,17 @@ void LibraryPanel::SetFolder(const QString& folder) {
 }
 
 QList<int> LibraryPanel::SelectedRows() const {
-    QList<QModelIndex> selected = m_lvwFiles->selectionModel()->selectedRows();
-    std::sort(selected.begin(), selected.end(),
-              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    // From the selection's ranges: a row counts once, also when hidden or
+    // moved columns split it into several ranges.
+    std::vector<int> shown;
+    for (const QItemSelectionRange& range : m_lvwFiles->selectionModel()->selection()) {
+        for (int row = range.top(); row <= range.bottom(); ++row) shown.push_back(row);
+    }
+    std::sort(shown.begin(), shown.end());
+    shown.erase(std::unique(shown.begin(), shown.end()), shown.end());
     QList<int> rows;
-    rows.reserve(selected.size());
-    for (const QModelIndex& index : selected) rows << m_proxy->mapToSource(index).row();
+    rows.reserve(static_cast<qsizetype>(shown.size()));
+    for (int row : shown) rows << m_proxy->mapToSource(m_proxy->index(row, 0)).row();
     return rows;
 }
 

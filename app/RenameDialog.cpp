@@ -59,7 +59,6 @@ RenameDialog::RenameDialog(Mode mode, FolderModel* model, QList<int> rows,
                              this);
     m_lblFields->setObjectName(QStringLiteral("lblFields"));
     m_lblFields->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_lblFields->setWordWrap(true);
     m_lvwPreview = new QTreeWidget(this);
     m_lvwPreview->setObjectName(QStringLiteral("lvwPreview"));
     m_lvwPreview->setRootIsDecorated(false);
