@@ -449,6 +449,10 @@ private slots:
               filled, longestGap);
         QVERIFY2(longestGap <= 100, qPrintable(QString::number(longestGap)));
 
+        clock.restart();
+        window->Library()->Table()->sortByColumn(FolderModel::kTitle, Qt::AscendingOrder);
+        qInfo("10000 files sorted by title in %lld ms", clock.elapsed());
+
         // All of them selected: the editors show what they share.
         clock.restart();
         window->Library()->Table()->selectAll();
