@@ -23,6 +23,7 @@
 
 #include "controls/FieldText.h"
 #include "controls/QtMessages.h"
+#include "controls/SharedFields.h"
 #include "controls/Twips.h"
 #include "core/Numeric.h"
 #include "errors/KorvelException.h"
@@ -523,16 +524,7 @@ void ID3v2::Clear() {
 // ---- Reading the fields back ----
 
 QString ID3v2::GenreToStore() const {
-    const QString shown = m_cmbGenre->currentText();
-    bool isNumber = false;
-    const int number = m_lblGenreByte->text().toInt(&isNumber);
-    if (isNumber) {
-        const GenrePtr genre = m_genres->getGenreByID(std::to_string(number));
-        if (genre && Text(genre->Description()) == shown) {
-            return QStringLiteral("(%1)").arg(number) + shown;
-        }
-    }
-    return shown;
+    return StoredGenreText(*m_genres, m_lblGenreByte->text(), m_cmbGenre->currentText());
 }
 
 namespace {
