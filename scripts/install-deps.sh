@@ -10,8 +10,8 @@ packages=(
   # Qt Designer plugin and its tests (Qt6::UiPlugin, Qt6::UiTools; Qt6::Designer
   # needs the OpenGL and xkbcommon development files to be found by CMake)
   qt6-tools-dev libqt6uitools6 libqt6opengl6-dev libxkbcommon-dev
-  # tests
-  libgtest-dev lame python3-mutagen eyed3 xvfb xauth
+  # tests (the peer writers and readers of ID3v2 tags, strace to count opens)
+  libgtest-dev lame python3-mutagen eyed3 id3v2 ffmpeg kid3-cli strace xvfb xauth
   # fuzz targets (scripts/fuzz.sh): clang with libFuzzer and the sanitizers
   clang libclang-rt-14-dev
   # packaging: .deb files (dpkg-shlibdeps and file for cpack), desktop entry

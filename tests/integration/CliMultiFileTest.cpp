@@ -1,10 +1,14 @@
 // korvel info and korvel xml over several files in one process.
 #include <gtest/gtest.h>
 
+#include <iostream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <pugixml.hpp>
 
+#include "support/ID3V2Builder.h"
 #include "support/Mp3Builder.h"
 #include "support/TestSupport.h"
 
@@ -113,4 +117,46 @@ TEST(CliMultiFile, XmlWrapsEveryDescriptionInOneDocument) {
     };
     EXPECT_EQ(tags(wrapped), tags(alone.child("ImportData")));
     EXPECT_NE(flat(wrapped).find("Line\r\nbreak"), std::string::npos) << flat(wrapped);
+}
+
+TEST(CliMultiFile, InfoOpensEachFileAtMostTwice) {
+    if (!test::HaveProgram("strace") || test::Run("strace -o /dev/null true") != 0) {
+        GTEST_SKIP() << "strace cannot trace here";
+    }
+    test::TempDir dir;
+    const Bytes tag = test::Tag(3, test::Frame23("TIT2", test::Latin1("Title")), 0, 20);
+    const Bytes audio = test::MpegAudio(10);
+    const Bytes lyrics = test::B("LYRICSBEGINETT00005Hello000024LYRICS200");
+    const Bytes v1 = test::ID3v1Record("Title");
+    const std::vector<std::pair<std::string, Bytes>> files = {
+        {"plain.mp3", audio},
+        {"id3v2.mp3", test::Concat({tag, audio})},
+        {"id3v1.mp3", test::Concat({audio, v1})},
+        {"lyrics.mp3", test::Concat({audio, lyrics, v1})},
+        {"all.mp3", test::Concat({tag, audio, lyrics, v1})},
+    };
+    std::string paths;
+    for (const auto& [name, bytes] : files) {
+        test::WriteFile(dir.File(name), bytes);
+        paths += " " + ShellQuote(dir.File(name));
+    }
+    const std::string log = dir.File("trace");
+    for (const char* mode : {"", "KORVEL_ID3LIB=/nonexistent/libid3.so "}) {
+        std::string err;
+        ASSERT_EQ(test::Run(std::string(mode) + "strace -f -e trace=open,openat -o " + ShellQuote(log) + " " +
+                                Korvel("info" + paths),
+                            nullptr, &err),
+                  0)
+            << err;
+        const Bytes trace = test::ReadFile(log);
+        const std::string text(trace.begin(), trace.end());
+        for (const auto& [name, bytes] : files) {
+            const std::string quoted = "\"" + dir.File(name) + "\"";
+            size_t opens = 0;
+            for (size_t at = text.find(quoted); at != std::string::npos; at = text.find(quoted, at + 1)) ++opens;
+            EXPECT_GE(opens, 1u) << name;
+            EXPECT_LE(opens, 2u) << name << (*mode ? "" : " with id3lib");
+            std::cout << name << (*mode ? "" : " (id3lib)") << ": opened " << opens << " times\n";
+        }
+    }
 }

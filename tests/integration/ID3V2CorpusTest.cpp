@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "file/FileHandler.h"
 #include "core/BinaryFile.h"
@@ -169,4 +172,38 @@ TEST(ID3V2Corpus, BareTagsReadRightWhenAudioFollows) {
     EXPECT_EQ(withAudio("taglib/extended-header.mp3"), "2.4 7 Druids");
     const std::string ext = withAudio("mutagen/id3v24_extended_header.id3");
     EXPECT_EQ(ext.rfind("2.4 7 ", 0), 0u) << ext;
+}
+
+TEST(ID3V2Corpus, NothingShownHoldsStrayCharactersOrPictureBytes) {
+    if (!test::CorpusAvailable()) GTEST_SKIP() << "corpus not available";
+    const std::filesystem::path root = test::CorpusPath("");
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+        const std::string name = entry.path().filename().string();
+        if (entry.is_regular_file() && name != "MANIFEST.tsv" && name != "LICENSES.txt") {
+            names.push_back(entry.path().string());
+        }
+    }
+    std::sort(names.begin(), names.end());
+    std::string paths;
+    for (const std::string& name : names) paths += " " + test::ShellQuote(name);
+    // Every file in one run of each command, with and without id3lib.
+    std::map<std::string, std::string> shown;
+    for (const char* mode : {"", "KORVEL_ID3LIB=/nonexistent/libid3.so "}) {
+        for (const char* command : {"info", "xml"}) {
+            std::string out;
+            test::Run(mode + test::ShellQuote(test::CliPath()) + " " + command + paths, &out);
+            EXPECT_EQ(test::StrayInShownText(out), "") << command << (*mode ? "" : " with id3lib");
+            // Free space on the drive changes between runs.
+            std::string kept;
+            std::istringstream lines(out);
+            for (std::string line; std::getline(lines, line);) {
+                if (line.find("Space\"") == std::string::npos) kept += line + "\n";
+            }
+            shown[std::string(command) + (*mode ? "" : " with id3lib")] = kept;
+        }
+    }
+    EXPECT_GT(shown["info"].size(), 10000u);
+    EXPECT_EQ(shown["info with id3lib"], shown["info"]);
+    EXPECT_EQ(shown["xml with id3lib"], shown["xml"]);
 }

@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <cmath>
 #include <cstring>
-#include <numbers>
 #include <optional>
 
 #include "file/FileHandler.h"
@@ -14,42 +12,6 @@
 using namespace korvel;
 
 namespace {
-
-void PutLE(Bytes& out, uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-
-void PutText(Bytes& out, const char* text) {
-    out.insert(out.end(), text, text + std::strlen(text));
-}
-
-// A 16-bit PCM WAV file of two tones (440 Hz left, 660 Hz right, or 440 Hz
-// alone in mono).
-Bytes ToneWav(int sampleRate, int channels, double seconds) {
-    const uint32_t frames = static_cast<uint32_t>(sampleRate * seconds);
-    const uint32_t dataSize = frames * static_cast<uint32_t>(channels) * 2;
-    Bytes out;
-    PutText(out, "RIFF");
-    PutLE(out, 36 + dataSize, 4);
-    PutText(out, "WAVEfmt ");
-    PutLE(out, 16, 4);
-    PutLE(out, 1, 2);  // PCM
-    PutLE(out, static_cast<uint32_t>(channels), 2);
-    PutLE(out, static_cast<uint32_t>(sampleRate), 4);
-    PutLE(out, static_cast<uint32_t>(sampleRate * channels * 2), 4);
-    PutLE(out, static_cast<uint32_t>(channels * 2), 2);
-    PutLE(out, 16, 2);
-    PutText(out, "data");
-    PutLE(out, dataSize, 4);
-    for (uint32_t i = 0; i < frames; ++i) {
-        for (int c = 0; c < channels; ++c) {
-            const double hz = c == 0 ? 440 : 660;
-            const double s = 8000 * std::sin(2 * std::numbers::pi * hz * i / sampleRate);
-            PutLE(out, static_cast<uint16_t>(static_cast<int16_t>(std::lround(s))), 2);
-        }
-    }
-    return out;
-}
 
 // The frame count of a Xing header in the first 64 bytes, read straight
 // from the bytes.
@@ -89,7 +51,7 @@ TEST_P(LameTest, HeaderMatchesTheEncoding) {
     const Encoding& e = GetParam();
     test::TempDir dir;
     const double seconds = 3;
-    test::WriteFile(dir.File("in.wav"), ToneWav(44100, e.channels, seconds));
+    test::WriteFile(dir.File("in.wav"), test::ToneWav(44100, e.channels, seconds));
     std::string err;
     const std::string command = "lame --quiet " + e.options + " " +
                                 test::ShellQuote(dir.File("in.wav")) + " " +

@@ -5,17 +5,31 @@ Run with Debian's /usr/bin/python3 (it has mutagen).
   peer_tags.py write PATH VERSION ENCODING IMAGE
       Writes a v2.VERSION tag with text in ENCODING (0 Latin-1, 1 UTF-16,
       2 UTF-16BE, 3 UTF-8) and the image file IMAGE as cover.
-  peer_tags.py rows PATH
-      Prints, for every frame in file order, the ID and the value korvel
-      shows for it (built from what mutagen reads), escaped as korvel info
-      escapes values.
+  peer_tags.py many PATH VERSION FRONT BACK
+      Writes a v2.VERSION tag as taggers write them with mutagen's default
+      encodings: two artists in one frame, ten user texts (MusicBrainz
+      identifiers), four comments, private frames of Windows Media Player,
+      a rating and the image files FRONT and BACK as front and back cover.
+  peer_tags.py rows PATH...
+      Prints for each file "==> PATH <==", then, when it has an ID3v2 tag,
+      the rows korvel info shows for it (built from what mutagen reads): the
+      version, then, for every frame in file order, duplicates included, the
+      ID and the value, escaped as korvel info escapes values.
+  peer_tags.py audio PATH...
+      Prints for each file "==> PATH <==" and its MPEG version and layer,
+      bit rate and duration as mutagen reads them.
   peer_tags.py picture PATH
       Prints the data of the first APIC frame in hex.
 """
+import copy
 import sys
 
-from mutagen.id3 import (APIC, COMM, ID3, PCNT, PRIV, TALB, TCON, TIT2, TPE1, TRCK, TXXX,
-                         TYER, TDRC, USLT, WXXX)
+import mutagen.id3
+from mutagen.mp3 import MP3
+from mutagen.id3._frames import Frame
+from mutagen.id3._tags import ID3Tags
+from mutagen.id3 import (APIC, COMM, ID3, ID3NoHeaderError, PCNT, POPM, PRIV, TALB, TCON, TIPL,
+                         TIT2, TPE1, TPE2, TRCK, TSOP, TXXX, TYER, TDRC, UFID, USLT, WXXX)
 
 LATIN1_TEXT = "Caf\u00e9 Ol\u00e9"
 WIDE_TEXT = "\u03a9\u03bc\u03ad\u03b3\u03b1 \u65e5\u672c Caf\u00e9 \U0001F3B5"
@@ -40,8 +54,57 @@ def write(path, version, encoding, image):
     tags.add(PCNT(count=42))
     tags.add(PRIV(owner="org.example", data=b"\x00\x01\xff\xfe"))
     with open(image, "rb") as f:
-        tags.add(APIC(encoding=encoding, mime="image/bmp", type=3, desc="Cover " + text,
+        tags.add(APIC(encoding=encoding, mime="image/png", type=3, desc="Cover " + text,
                       data=f.read()))
+    tags.save(path, v2_version=version)
+
+
+# The user texts a MusicBrainz tagger writes.
+MUSICBRAINZ = [
+    ("MusicBrainz Album Id", "5d8e4ef8-2ac7-4c0b-9b4e-2b4d6c8f0a11"),
+    ("MusicBrainz Artist Id", "0383dadf-2a4e-4d10-a46a-e9e041da8eb3"),
+    ("MusicBrainz Album Artist Id", "0383dadf-2a4e-4d10-a46a-e9e041da8eb3"),
+    ("MusicBrainz Release Group Id", "a3c2d6e0-6b43-3a53-9f3c-6c2f2c1e5b7a"),
+    ("MusicBrainz Release Track Id", "9c5f1f39-3f84-4a4b-8f0c-5d8c6a1d2e33"),
+    ("MusicBrainz Album Type", "album"),
+    ("MusicBrainz Album Status", "official"),
+    ("MusicBrainz Album Release Country", "GB"),
+    ("ASIN", "B000002UAL"),
+    ("BARCODE", "077774644624"),
+]
+
+
+def write_many(path, version, front, back):
+    tags = ID3()
+    tags.add(TIT2(text=["Title \u00e9\u00e8"]))
+    tags.add(TPE1(text=["Artist One", "Artist Two"]))
+    tags.add(TPE2(text=["Various \u03a9"]))
+    tags.add(TSOP(text=["One, Artist"]))
+    tags.add(TALB(text=["Album"]))
+    tags.add(TRCK(text=["1/10"]))
+    tags.add(TDRC(text=["2019-05-03"]))
+    tags.add(TCON(text=["Rock", "Pop"]))
+    tags.add(TIPL(people=[["producer", "Pro Ducer"], ["mix", "Mix Er"]]))
+    tags.add(UFID(owner="http://musicbrainz.org", data=b"9c5f1f39-3f84-4a4b-8f0c-5d8c6a1d2e33"))
+    for desc, value in MUSICBRAINZ:
+        tags.add(TXXX(desc=desc, text=[value]))
+    tags.add(COMM(lang="eng", desc="", text=["A comment"]))
+    tags.add(COMM(lang="eng", desc="iTunNORM", text=[" 0000044E 00000061 00009B67 000044C3"]))
+    tags.add(COMM(lang="eng", desc="iTunPGAP", text=["0"]))
+    tags.add(COMM(lang="deu", desc="Notiz", text=["Eine Notiz \u00fc"]))
+    tags.add(PRIV(owner="WM/MediaClassPrimaryID", data=bytes(range(16))))
+    tags.add(PRIV(owner="WM/MediaClassSecondaryID", data=bytes(16)))
+    tags.add(PRIV(owner="WM/Provider", data="AMG\0".encode("utf-16-le")))
+    tags.add(PRIV(owner="WM/UniqueFileIdentifier", data="AMGa_id=R 123;AMGp_id=P 45\0".encode("utf-16-le")))
+    tags.add(POPM(email="rater@example.org", rating=196, count=3))
+    tags.add(USLT(lang="eng", desc="", text="First line\nSecond line"))
+    for image, kind, desc in ((front, 3, ""), (back, 4, "Back")):
+        with open(image, "rb") as f:
+            tags.add(APIC(mime="image/png", type=kind, desc=desc, data=f.read()))
+    # As taggers do for version 2.3: the date becomes TYER and TDAT, the
+    # involved people IPLS.
+    if version == 3:
+        tags.update_to_v23()
     tags.save(path, v2_version=version)
 
 
@@ -64,7 +127,14 @@ def owner_text(owner, data, identifier):
     return "%s, %s" % (owner, count_text(len(data)))
 
 
-def value_text(frame):
+def mime_of_format(image_format):
+    """The MIME type korvel gives a version 2.2 picture format (mutagen keeps
+    the format)."""
+    lower = image_format.lower()
+    return "image/jpeg" if lower in ("jpg", "jpeg") else "image/" + lower if lower else ""
+
+
+def value_text(frame, version):
     """The value korvel shows for a frame, from what mutagen reads."""
     fid = frame.FrameID
     if fid in ("TIPL", "TMCL", "IPLS"):
@@ -85,14 +155,20 @@ def value_text(frame):
     if fid in ("PRIV", "UFID"):
         return owner_text(frame.owner, frame.data, fid == "UFID")
     if fid == "APIC":
-        text = "%s, %s, %s" % (frame.mime or "image", count_text(len(frame.data)),
+        mime = mime_of_format(frame.mime) if version == 2 else frame.mime
+        text = "%s, %s, %s" % (mime or "image", count_text(len(frame.data)),
                                 PICTURE_TYPES[frame.type] if frame.type < len(PICTURE_TYPES) else "Other")
         return text + (', "%s"' % frame.desc if frame.desc else "")
     if fid == "GEOB":
         text = "%s, %s" % (frame.mime or "object", count_text(len(frame.data)))
         text += ', "%s"' % frame.filename if frame.filename else ""
         return text + (', "%s"' % frame.desc if frame.desc else "")
-    return count_text(len(frame._writeData()))
+    return count_text(frame.stored_size)
+
+
+# Frames other than texts and links whose content korvel decodes; it shows
+# the others as their size, without description or language.
+DECODED = ("COMM", "USLT", "SYLT", "APIC", "PCNT", "POPM", "UFID", "PRIV", "GEOB")
 
 
 def shown_text(frame, version):
@@ -100,9 +176,11 @@ def shown_text(frame, version):
     language, in the others only comments, lyrics, user texts and links; a
     picture shows its summary alone."""
     fid = frame.FrameID
-    value = value_text(frame)
+    value = value_text(frame, version)
     if fid != "APIC" and (version == 3 or fid in ("COMM", "USLT", "TXXX", "WXXX")):
-        value += " (%s, %s)" % (getattr(frame, "desc", ""), getattr(frame, "lang", ""))
+        decoded = fid[0] in "TW" or fid in DECODED
+        value += " (%s, %s)" % (getattr(frame, "desc", "") if decoded else "",
+                                getattr(frame, "lang", "") if decoded else "")
     return value
 
 
@@ -111,22 +189,92 @@ def escape(value):
             .replace("\n", "\\n").replace("\0", "\\0"))
 
 
+def note_content_sizes():
+    """Makes every frame read keep the size of its content (behind the
+    appended bytes, de-unsynchronised and inflated) as stored_size."""
+    read = Frame._readData
+
+    def sized(self, id3, data):
+        self.stored_size = len(data)
+        return read(self, id3, data)
+
+    Frame._readData = sized
+
+
+def ids_of_22():
+    """Version 2.2 frame IDs by the version 2.3 ID mutagen reads them as."""
+    ids = {}
+    for id22, cls in mutagen.id3.Frames_2_2.items():
+        for base in cls.__mro__[1:]:
+            if base.__name__ in mutagen.id3.Frames:
+                ids[base.__name__] = id22
+                break
+    return ids
+
+
 def frames_in_file_order(path):
     """Every frame of the tag in file order (no translation: version 2.3
-    frames stay as they are in the file), and the tag's version."""
-    tags = ID3(path, translate=False, load_v1=False)
-    return list(tags.values()), tags.version[1]
+    frames stay as they are in the file), and the tag's version (2, minor,
+    revision); no frames and None without a tag."""
+    # mutagen merges or replaces frames that share a key (two TPE1 frames,
+    # two comments with one description): every frame of the tag (not those
+    # inside chapters) is noted as it is read, before any merge changes it.
+    frames = []
+    add = ID3Tags._add
+
+    def note(self, frame, strict):
+        upgraded = frame._upgrade_frame()
+        if upgraded is not None and isinstance(self, ID3):
+            frames.append(copy.deepcopy(upgraded))
+        add(self, frame, strict)
+
+    ID3Tags._add = note
+    try:
+        tags = ID3(path, translate=False, load_v1=False)
+    except ID3NoHeaderError:
+        return [], None
+    finally:
+        ID3Tags._add = add
+    return frames, tags.version
+
+
+def write_rows(paths):
+    """For each file a line "==> PATH <==", then, when it has a tag, the
+    version row and a row per frame."""
+    note_content_sizes()
+    out = sys.stdout.buffer
+    for path in paths:
+        out.write(("==> %s <==\n" % path).encode("utf-8", "surrogateescape"))
+        frames, version = frames_in_file_order(path)
+        if version is None:
+            continue
+        out.write(("Version\t%d.%d.%d\n" % version).encode("ascii"))
+        # mutagen reads version 2.2 frames as their version 2.3 forms.
+        ids = ids_of_22() if version[1] == 2 else {}
+        for frame in frames:
+            fid = ids.get(frame.FrameID, frame.FrameID)
+            out.write(("%s\t%s\n" % (fid, escape(shown_text(frame, version[1]))))
+                      .encode("utf-8", "surrogatepass"))
+
+
+def audio_text(path):
+    """The MPEG version and layer, bit rate and duration of the audio."""
+    info = MP3(path, ID3=ID3).info
+    return "MPEG %.1f layer %d, %d kbit/s, %d seconds" % (
+        info.version, info.layer, round(info.bitrate / 1000), int(info.length))
 
 
 def main():
     command, path = sys.argv[1], sys.argv[2]
     if command == "write":
         write(path, int(sys.argv[3]), int(sys.argv[4]), sys.argv[5])
+    elif command == "many":
+        write_many(path, int(sys.argv[3]), sys.argv[4], sys.argv[5])
     elif command == "rows":
-        frames, version = frames_in_file_order(path)
-        for frame in frames:
-            sys.stdout.buffer.write(("%s\t%s\n" % (frame.FrameID, escape(shown_text(frame, version))))
-                                    .encode("utf-8", "surrogatepass"))
+        write_rows(sys.argv[2:])
+    elif command == "audio":
+        for each in sys.argv[2:]:
+            print("==> %s <==\n%s" % (each, audio_text(each)))
     elif command == "picture":
         for frame in frames_in_file_order(path)[0]:
             if frame.FrameID == "APIC":

@@ -5,11 +5,14 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <numbers>
 #include <stdexcept>
+#include <string_view>
 
 namespace korvel::test {
 
@@ -119,6 +122,68 @@ std::string Fingerprint(const Bytes& bytes) {
         h *= 1099511628211ull;
     }
     return std::to_string(bytes.size()) + ":" + std::to_string(h);
+}
+
+namespace {
+
+void PutLE(Bytes& out, uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+}  // namespace
+
+Bytes ToneWav(int sampleRate, int channels, double seconds) {
+    const uint32_t frames = static_cast<uint32_t>(sampleRate * seconds);
+    const uint32_t dataSize = frames * static_cast<uint32_t>(channels) * 2;
+    Bytes out = B("RIFF");
+    PutLE(out, 36 + dataSize, 4);
+    const Bytes format = B("WAVEfmt ");
+    out.insert(out.end(), format.begin(), format.end());
+    PutLE(out, 16, 4);
+    PutLE(out, 1, 2);  // PCM
+    PutLE(out, static_cast<uint32_t>(channels), 2);
+    PutLE(out, static_cast<uint32_t>(sampleRate), 4);
+    PutLE(out, static_cast<uint32_t>(sampleRate * channels * 2), 4);
+    PutLE(out, static_cast<uint32_t>(channels * 2), 2);
+    PutLE(out, 16, 2);
+    const Bytes data = B("data");
+    out.insert(out.end(), data.begin(), data.end());
+    PutLE(out, dataSize, 4);
+    for (uint32_t i = 0; i < frames; ++i) {
+        for (int c = 0; c < channels; ++c) {
+            const double hz = c == 0 ? 440 : 660;
+            const double s = 8000 * std::sin(2 * std::numbers::pi * hz * i / sampleRate);
+            PutLE(out, static_cast<uint16_t>(static_cast<int16_t>(std::lround(s))), 2);
+        }
+    }
+    return out;
+}
+
+std::string StrayInShownText(const std::string& text) {
+    struct Stray {
+        std::string_view bytes;
+        const char* name;
+    };
+    static const Stray kStrays[] = {
+        {std::string_view("\0", 1), "a zero character"},
+        {"\xEF\xBB\xBF", "U+FEFF"},
+        {"\xEF\xBF\xBE", "U+FFFE"},
+        {"\xEF\xBF\xBD", "U+FFFD"},
+        // 89 50 4E 47 and FF D8 FF in Windows-1252.
+        {"\xE2\x80\xB0PNG", "PNG image bytes"},
+        {"\xC3\xBF\xC3\x98\xC3\xBF", "JPEG image bytes"},
+    };
+    for (const Stray& stray : kStrays) {
+        const size_t at = text.find(stray.bytes);
+        if (at != std::string::npos) return std::string(stray.name) + " at " + std::to_string(at);
+    }
+    // A zero character as info rows write it (a backslash written as "\\").
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != '\\') continue;
+        if (text[i + 1] == '0') return "\\0 at " + std::to_string(i);
+        ++i;
+    }
+    return "";
 }
 
 }  // namespace korvel::test

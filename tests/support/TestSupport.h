@@ -60,4 +60,15 @@ bool HaveProgram(const std::string& name);
 // SHA-256-free fingerprint good enough to compare file contents in tests.
 std::string Fingerprint(const Bytes& bytes);
 
+// A 16-bit PCM WAV file of tones (440 Hz left, 660 Hz right), input for
+// encoders.
+Bytes ToneWav(int sampleRate, int channels, double seconds);
+
+// The first thing in text korvel shows (info rows, XML) that no value may
+// hold, described with its offset: a zero character (raw, or written "\0"
+// in info rows), a byte-order mark (U+FEFF, U+FFFE), a replacement character
+// (U+FFFD) or the start of a PNG or JPEG image read as single-byte text.
+// "" when there is none.
+std::string StrayInShownText(const std::string& text);
+
 }  // namespace korvel::test
