@@ -9,6 +9,7 @@
 
 #include "core/BinaryFile.h"
 #include "core/ByteOrder.h"
+#include "id3v2/FrameContent.h"
 
 namespace korvel {
 
@@ -51,10 +52,12 @@ public:
             const std::span<const uint8_t> rest = m_body.subspan(pos);
             // Padding, however short: the frames end here.
             if (rest[0] == 0) break;
+            std::string id22;
+            const bool padded = IsPaddedId22(rest, id22);
             // Too little left for a frame, or something that is not a frame:
             // behind frames that is left-over junk where padding belongs;
             // where the first frame should be, the tag is damaged.
-            if (rest.size() < headerSize || !IsFrameId(rest, IdLength())) {
+            if (rest.size() < headerSize || !(padded || IsFrameId(rest, IdLength()))) {
                 if (m_tag.frames.empty()) throw Failure{"The tag holds no frames where they should start."};
                 break;
             }
@@ -63,7 +66,7 @@ public:
                 throw Failure{"The frame " + std::string(rest.begin(), rest.begin() + IdLength()) +
                               " runs past the end of the tag."};
             }
-            if (size > 0) Add(rest.first(headerSize + size), headerSize);
+            if (size > 0 && !(padded && id22.empty())) Add(rest.first(headerSize + size), headerSize, id22);
             pos += headerSize + size;
         }
         m_tag.paddingSize = m_body.size() - std::min(pos, m_body.size());
@@ -71,6 +74,15 @@ public:
 
 private:
     size_t IdLength() const { return m_tag.version == 2 ? 3 : 4; }
+
+    // iTunes writes version 2.2 frame IDs, padded with a zero byte ("TT2\0"),
+    // into version 2.3 tags: true for such an ID, with its version 2.3 form
+    // ("TIT2") in `id`, "" when it has none (the frame is passed over).
+    bool IsPaddedId22(std::span<const uint8_t> bytes, std::string& id) const {
+        if (m_tag.version != 3 || bytes.size() < 4 || bytes[3] != 0 || !IsFrameId(bytes, 3)) return false;
+        id = FrameIdOf22(std::string(bytes.begin(), bytes.begin() + 3));
+        return true;
+    }
 
     // The size field of the frame at pos. Version 2.4 sizes are syncsafe,
     // but some writers put plain big-endian sizes there: a size that is not
@@ -95,9 +107,10 @@ private:
         return IsFrameId(m_body.subspan(next), 4);
     }
 
-    void Add(std::span<const uint8_t> stored, size_t headerSize) {
+    // A frame record; `id` replaces the ID that stands in the record.
+    void Add(std::span<const uint8_t> stored, size_t headerSize, const std::string& id) {
         FrameRecord record;
-        record.id.assign(stored.begin(), stored.begin() + static_cast<std::ptrdiff_t>(IdLength()));
+        record.id = id.empty() ? std::string(stored.begin(), stored.begin() + static_cast<std::ptrdiff_t>(IdLength())) : id;
         record.stored = stored;
         std::span<const uint8_t> content = stored.subspan(headerSize);
         if (m_tag.version == 2) {

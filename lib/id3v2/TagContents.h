@@ -18,7 +18,8 @@
 namespace korvel {
 
 struct FrameRecord {
-    // Three characters in version 2.2, four in 2.3 and 2.4.
+    // Three characters in version 2.2, four in 2.3 and 2.4 (a version 2.2 ID
+    // that iTunes wrote into a version 2.3 tag is given in its 2.3 form).
     std::string id;
     uint8_t statusFlags = 0;  // versions 2.3 and 2.4
     uint8_t formatFlags = 0;  // versions 2.3 and 2.4

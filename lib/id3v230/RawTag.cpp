@@ -29,7 +29,7 @@ bool RawTag::CanGiveLibrary(const FrameRecord& frame) {
 
 bool RawTag::ForLibrary(const FrameRecord& frame, Bytes& record) {
     if (!CanGiveLibrary(frame)) return false;
-    record.assign(frame.stored.begin(), frame.stored.begin() + 4);
+    record.assign(frame.id.begin(), frame.id.end());
     AppendBigEndian(record, frame.data.size(), 4);
     record.push_back(frame.statusFlags);
     record.push_back(static_cast<uint8_t>(frame.formatFlags & 0x1F));

@@ -427,6 +427,13 @@ TEST(ID3V2Peers, BuiltTagsOfEveryVersion) {
         cases.emplace_back("two" + v, Concat({test::Tag(version, frames, 0, 3),
                                               test::Tag(version, SampleFrames(version), 0, 20), audio}));
     }
+    // iTunes' version 2.3 tags with version 2.2 frame IDs ("TT2\0").
+    cases.emplace_back("itunes3", Concat({test::Tag(3, Concat({test::Frame23(std::string("TT2\0", 4), test::Latin1Text("Title")),
+                                                              test::Frame23(std::string("TP1\0", 4), test::Utf16Text("Artist " + kWide)),
+                                                              test::Frame23(std::string("COM\0", 4), B("\0eng\0Note", 9)),
+                                                              test::Frame23("TALB", test::Latin1Text("Album"))}),
+                                                    0, 10),
+                                          audio}));
     // Unsynchronised tags: versions 2.2 and 2.3 as a whole, 2.4 frame by frame
     // (with a data length indicator) or by the tag's flag.
     cases.emplace_back("unsync2", Concat({test::Tag(2, test::Unsynchronise(SampleFrames(2)), 0x80, 4), audio}));

@@ -218,6 +218,17 @@ TEST(ID3V23Reader, FrameWalkDuplicatesZeroSizeAndPadding) {
         EXPECT_EQ(padded->Title(), "T");
         EXPECT_EQ(padded->PaddingSize(), static_cast<int32_t>(padding));
     }
+    // iTunes writes version 2.2 IDs padded with a zero byte: they read as
+    // their version 2.3 IDs; one without a 2.3 form is passed over.
+    const ID3V23TagPtr itunes = LoadFrames(Concat({Frame23(std::string("TT2\0", 4), Latin1("Old")),
+                                                   Frame23(std::string("XYZ\0", 4), Latin1("?")),
+                                                   Frame23(std::string("COM\0", 4), B("\0eng\0Note", 9)),
+                                                   Frame23("TPE1", Latin1("A"))}));
+    ASSERT_TRUE(itunes);
+    EXPECT_EQ(itunes->FrameList(), "TIT2;COMM;TPE1;");
+    EXPECT_EQ(itunes->Title(), "Old");
+    EXPECT_EQ(itunes->Comment(), "Note");
+
     // A tag of padding only, and one without frames at all, load.
     ASSERT_TRUE(LoadFrames({}, 64));
     EXPECT_EQ(LoadFrames({}, 64)->FrameCount(), 0);
