@@ -110,7 +110,8 @@ private:
     // A frame record; `id` replaces the ID that stands in the record.
     void Add(std::span<const uint8_t> stored, size_t headerSize, const std::string& id) {
         FrameRecord record;
-        record.id = id.empty() ? std::string(stored.begin(), stored.begin() + static_cast<std::ptrdiff_t>(IdLength())) : id;
+        record.id =
+            id.empty() ? std::string(stored.begin(), stored.begin() + static_cast<std::ptrdiff_t>(IdLength())) : id;
         record.stored = stored;
         std::span<const uint8_t> content = stored.subspan(headerSize);
         if (m_tag.version == 2) {

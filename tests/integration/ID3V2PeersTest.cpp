@@ -191,10 +191,11 @@ TEST(ID3V2Peers, MutagenInEveryEncodingAndWithManyFrames) {
     if (!HaveMutagen()) GTEST_SKIP() << "mutagen not available";
     Workspace w;
     std::vector<std::string> files;
-    for (const auto& [version, encoding] : std::vector<std::pair<int, int>>{{3, 0}, {3, 1}, {4, 0}, {4, 1}, {4, 2}, {4, 3}}) {
+    for (const auto& [version, encoding] :
+         std::vector<std::pair<int, int>>{{3, 0}, {3, 1}, {4, 0}, {4, 1}, {4, 2}, {4, 3}}) {
         const std::string path = w.Audio("v" + std::to_string(version) + "-" + std::to_string(encoding) + ".mp3");
         ASSERT_EQ(test::Run(Script() + " write " + ShellQuote(path) + " " + std::to_string(version) + " " +
-                      std::to_string(encoding) + " " + ShellQuote(w.front)),
+                            std::to_string(encoding) + " " + ShellQuote(w.front)),
                   0);
         files.push_back(path);
     }
@@ -229,8 +230,12 @@ TEST(ID3V2Peers, EyeD3InEveryEncoding) {
     if (!HaveMutagen() || !test::HaveProgram("eyeD3")) GTEST_SKIP() << "eyeD3 or mutagen not available";
     Workspace w;
     std::vector<std::string> files;
-    for (const auto& [version, encoding] : std::vector<std::pair<std::string, std::string>>{
-             {"2.3", "latin1"}, {"2.3", "utf16"}, {"2.4", "latin1"}, {"2.4", "utf16"}, {"2.4", "utf8"}, {"2.4", "utf16-be"}}) {
+    for (const auto& [version, encoding] : std::vector<std::pair<std::string, std::string>>{{"2.3", "latin1"},
+                                                                                            {"2.3", "utf16"},
+                                                                                            {"2.4", "latin1"},
+                                                                                            {"2.4", "utf16"},
+                                                                                            {"2.4", "utf8"},
+                                                                                            {"2.4", "utf16-be"}}) {
         const std::string path = w.Audio(version + "-" + encoding + ".mp3");
         const std::string text = encoding == "latin1" ? kLatin : kWide;
         const std::string lyrics = path + ".txt";
@@ -239,8 +244,8 @@ TEST(ID3V2Peers, EyeD3InEveryEncoding) {
             "eyeD3 -Q --to-v" + version + " --encoding " + encoding + " -t " + ShellQuote(text) + " -a " +
             ShellQuote("Artist " + text) + " -A Album -G Rock -n 3 -N 12 -Y 2004" + " --add-comment " +
             ShellQuote("Comment " + text + ":Desc:deu") + " --add-comment " + ShellQuote("Second:Other:eng") +
-            " --add-lyrics " + ShellQuote(lyrics + "::eng") + " --user-text-frame " +
-            ShellQuote("Key:Value " + text) + " --user-text-frame " + ShellQuote("REPLAYGAIN_TRACK_GAIN:-7.02 dB") +
+            " --add-lyrics " + ShellQuote(lyrics + "::eng") + " --user-text-frame " + ShellQuote("Key:Value " + text) +
+            " --user-text-frame " + ShellQuote("REPLAYGAIN_TRACK_GAIN:-7.02 dB") +
             " --user-url-frame Site:http://example.org/a --play-count 42" + " --add-image " +
             ShellQuote(w.front + ":FRONT_COVER:Cover") + " --add-image " + ShellQuote(w.back + ":BACK_COVER:Back") +
             " " + ShellQuote(path);
@@ -428,12 +433,14 @@ TEST(ID3V2Peers, BuiltTagsOfEveryVersion) {
                                               test::Tag(version, SampleFrames(version), 0, 20), audio}));
     }
     // iTunes' version 2.3 tags with version 2.2 frame IDs ("TT2\0").
-    cases.emplace_back("itunes3", Concat({test::Tag(3, Concat({test::Frame23(std::string("TT2\0", 4), test::Latin1Text("Title")),
-                                                              test::Frame23(std::string("TP1\0", 4), test::Utf16Text("Artist " + kWide)),
-                                                              test::Frame23(std::string("COM\0", 4), B("\0eng\0Note", 9)),
-                                                              test::Frame23("TALB", test::Latin1Text("Album"))}),
-                                                    0, 10),
-                                          audio}));
+    cases.emplace_back(
+        "itunes3", Concat({test::Tag(3,
+                                     Concat({test::Frame23(std::string("TT2\0", 4), test::Latin1Text("Title")),
+                                             test::Frame23(std::string("TP1\0", 4), test::Utf16Text("Artist " + kWide)),
+                                             test::Frame23(std::string("COM\0", 4), B("\0eng\0Note", 9)),
+                                             test::Frame23("TALB", test::Latin1Text("Album"))}),
+                                     0, 10),
+                           audio}));
     // Unsynchronised tags: versions 2.2 and 2.3 as a whole, 2.4 frame by frame
     // (with a data length indicator) or by the tag's flag.
     cases.emplace_back("unsync2", Concat({test::Tag(2, test::Unsynchronise(SampleFrames(2)), 0x80, 4), audio}));
@@ -441,11 +448,13 @@ TEST(ID3V2Peers, BuiltTagsOfEveryVersion) {
     const Bytes user = Concat({B("\0Key\0", 5), {0xFF, 0xE0, 0xFF}});
     cases.emplace_back(
         "unsync4-frames",
-        Concat({test::Tag(4, Concat({test::Frame24("TIT2", test::Latin1Text("Title"), 0, 0),
-                                     test::Frame24("TXXX", test::Unsynchronise(user), 0, 0x02),
-                                     test::Frame24("TXXX", Concat({test::Syncsafe32(static_cast<uint32_t>(user.size())),
-                                                                   test::Unsynchronise(user)}),
-                                                   0, 0x03)}),
+        Concat({test::Tag(4,
+                          Concat({test::Frame24("TIT2", test::Latin1Text("Title"), 0, 0),
+                                  test::Frame24("TXXX", test::Unsynchronise(user), 0, 0x02),
+                                  test::Frame24("TXXX",
+                                                Concat({test::Syncsafe32(static_cast<uint32_t>(user.size())),
+                                                        test::Unsynchronise(user)}),
+                                                0, 0x03)}),
                           0, 4),
                 audio}));
     cases.emplace_back("unsync4-tag",
@@ -454,13 +463,29 @@ TEST(ID3V2Peers, BuiltTagsOfEveryVersion) {
                                                  test::Frame24("TXXX", test::Unsynchronise(user), 0, 0)}),
                                          0x80, 4),
                                audio}));
+    // Compressed frames: version 2.3 with the inflated size, 2.4 with a data
+    // length indicator.
+    const Bytes text = test::Utf16Text("Compressed " + kWide + " title, compressed " + kWide + " title");
+    const Bytes packed = test::Zlib(text);
+    const auto size = static_cast<uint32_t>(text.size());
+    cases.emplace_back(
+        "compressed3",
+        Concat({test::Tag(3, Concat({test::Frame23("TIT2", Concat({test::BigEndian32(size), packed}), 0, 0x80),
+                                     test::Frame23("TPE1", test::Latin1Text("Artist"))})),
+                audio}));
+    cases.emplace_back(
+        "compressed4",
+        Concat({test::Tag(4, Concat({test::Frame24("TIT2", Concat({test::Syncsafe32(size), packed}), 0, 0x09),
+                                     test::Frame24("TPE1", test::Latin1Text("Artist"))})),
+                audio}));
     // Extended headers: version 2.3 with a CRC, 2.4 with the update, CRC and
     // restriction flags; a footer.
     const Bytes extended23 = Concat({test::BigEndian32(10), {0x80, 0}, test::BigEndian32(8), {1, 2, 3, 4}});
     cases.emplace_back("extended3", Concat({test::Tag(3, Concat({extended23, SampleFrames(3)}), 0x40, 8), audio}));
     const Bytes extended24 = Concat({test::Syncsafe32(15), {1, 0x70, 0, 5, 1, 2, 3, 4, 5, 1, 0x12}});
     cases.emplace_back("extended4", Concat({test::Tag(4, Concat({extended24, SampleFrames(4)}), 0x40, 8), audio}));
-    cases.emplace_back("footer4", Concat({WithFooter(test::Tag(4, Concat({extended24, SampleFrames(4)}), 0x50)), audio}));
+    cases.emplace_back("footer4",
+                       Concat({WithFooter(test::Tag(4, Concat({extended24, SampleFrames(4)}), 0x50)), audio}));
     cases.emplace_back("footer4-bare", WithFooter(test::Tag(4, SampleFrames(4), 0x10)));
     // Fraunhofer's VBR header behind a tag.
     test::Mp3Spec vbri;
