@@ -2,6 +2,7 @@
 
 #include "file/FileHandler.h"
 #include "file/FileReport.h"
+#include "support/ID3V2Builder.h"
 #include "support/Mp3Builder.h"
 #include "support/TestSupport.h"
 
@@ -21,7 +22,7 @@ TEST(FileHandlerAudio, SearchStartsOnTheLastByteOfAnID3v2Tag) {
     std::copy(decoy.begin(), decoy.end(), body.begin() + 20);
     body.back() = 0xFF;
     Mp3Spec stream;
-    stream.ID3v2 = test::ID3v2Tag(body);
+    stream.ID3v2 = test::Tag(3, body);
     const Bytes frames = test::BuildFrames(stream);
     test::WriteFile(path, Concat({stream.ID3v2, Bytes(frames.begin() + 1, frames.end())}));
 

@@ -6,6 +6,7 @@
 #include "errors/KorvelException.h"
 #include "id3v1/ID3V1Tag.h"
 #include "lyrics3/LyricsTag.h"
+#include "support/Mp3Builder.h"
 #include "support/TestSupport.h"
 
 using namespace korvel;
@@ -14,24 +15,11 @@ using test::Concat;
 
 namespace {
 
-Bytes Audio(size_t n) {
-    Bytes b(n);
-    for (size_t i = 0; i < n; ++i) b[i] = static_cast<uint8_t>(0xF0 + i % 11);
-    return b;
-}
-
-Bytes ID3v1Record() {
-    ID3V1Tag tag;
-    tag.setTitle("Record");
-    tag.setTagType(ID3v1);
-    return tag.EncodeRecord();
-}
-
 // Writes audio + body + the ID3v1 record (when wanted) and returns the path.
 std::string WriteTagged(const test::TempDir& dir, const std::string& name, const Bytes& body,
                         bool withID3v1) {
     const std::string path = dir.File(name);
-    test::WriteFile(path, withID3v1 ? Concat({Audio(300), body, ID3v1Record()}) : Concat({Audio(300), body}));
+    test::WriteFile(path, withID3v1 ? Concat({test::FakeAudio(300), body, test::ID3v1Record("Record")}) : Concat({test::FakeAudio(300), body}));
     return path;
 }
 
@@ -278,7 +266,7 @@ TEST(LyricsTagCorpus, Version200BetweenApeAndID3v1) {
 
 TEST(LyricsTagLoad, CorruptedTagsLoadOrRaiseALibraryError) {
     test::TempDir dir;
-    const Bytes good = Concat({Audio(40), V200("IND0000210LYR00005linesEAR00003ArtETT00002Ti"), ID3v1Record()});
+    const Bytes good = Concat({test::FakeAudio(40), V200("IND0000210LYR00005linesEAR00003ArtETT00002Ti"), test::ID3v1Record("Record")});
     const std::string path = dir.File("c.mp3");
     uint32_t seed = 12345;
     auto next = [&seed] {
