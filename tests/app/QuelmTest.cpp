@@ -83,11 +83,7 @@ class QuelmTest : public QObject {
     std::unique_ptr<MainWindow> window;
 
     template <typename T = QWidget>
-    T* Child(const char* name) const {
-        T* child = window->findChild<T*>(QString::fromLatin1(name));
-        if (child == nullptr) qFatal("no child %s", name);
-        return child;
-    }
+    T* Child(const char* name) const { return test::ChildOf<T>(window.get(), name); }
     QLineEdit* PathBox() const { return Child<QLineEdit>("txtFile"); }
     QTabWidget* Tabs() const { return Child<QTabWidget>("tspMain"); }
     QTreeWidget* TagList() const { return Child<QTreeWidget>("lvwTag"); }
@@ -99,11 +95,7 @@ class QuelmTest : public QObject {
 
     korvel::controls::ID3v2* V2Editor() const { return Child<korvel::controls::ID3v2>("ucID3v2"); }
     template <typename T>
-    T* V2Child(const char* name) const {
-        T* child = V2Editor()->findChild<T*>(QString::fromLatin1(name));
-        if (child == nullptr) qFatal("no child %s in the ID3v2 editor", name);
-        return child;
-    }
+    T* V2Child(const char* name) const { return test::ChildOf<T>(V2Editor(), name); }
     QLineEdit* V2Line(const char* name) const { return V2Child<QLineEdit>(name); }
     QPlainTextEdit* V2Text(const char* name) const { return V2Child<QPlainTextEdit>(name); }
     QCheckBox* V2Check() const { return V2Child<QCheckBox>("chkID3v2"); }

@@ -128,13 +128,12 @@ Bytes Zlib(const Bytes& data) {
 }
 
 Bytes TinyBmp() {
-    auto le32 = [](uint32_t v) {
-        return Bytes{static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8),
-                     static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 24)};
-    };
-    return Concat({B("BM"), le32(58), le32(0), le32(54), le32(40), le32(1), le32(1),
-                   {1, 0, 24, 0}, le32(0), le32(4), le32(2835), le32(2835), le32(0), le32(0),
-                   {0x20, 0x40, 0xE0, 0}});
+    Bytes b = {'B', 'M', 62, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  // file header
+               40, 0, 0, 0, 2, 0, 0, 0, 1, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0, 0, 8, 0, 0, 0,
+               0x13, 0x0B, 0, 0, 0x13, 0x0B, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    const Bytes row = {0, 0, 255, 255, 0, 0, 0, 0};  // red, blue, row padding
+    b.insert(b.end(), row.begin(), row.end());
+    return b;
 }
 
 Bytes PngImage(uint8_t variant) {

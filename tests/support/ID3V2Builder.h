@@ -16,6 +16,7 @@
 #include "core/BinaryFile.h"
 #include "core/Types.h"
 #include "id3v2/ID3V2Helpers.h"
+#include "support/Mp3Builder.h"
 #include "support/TestSupport.h"
 
 namespace korvel::test {
@@ -73,7 +74,7 @@ Bytes Unsynchronise(const Bytes& data);
 // The zlib stream of the data.
 Bytes Zlib(const Bytes& data);
 
-// A decodable 1x1 BMP image.
+// A decodable BMP image of 2 x 1 pixels, red and blue.
 Bytes TinyBmp();
 
 // A small valid PNG (2x2 pixels) and a small valid JPEG image; variant
@@ -91,6 +92,23 @@ std::shared_ptr<Reader> LoadReader(const Bytes& bytes) {
     auto reader = std::make_shared<Reader>();
     if (!reader->LoadFromFile(file, file.Length(), 1, ID3V2Header::FromBytes(bytes))) return nullptr;
     return reader;
+}
+
+// A reader loaded from a tag of the frames (version, padding and flags as
+// given) in front of 100 bytes of stand-in audio.
+template <typename Reader>
+std::shared_ptr<Reader> LoadTagFrames(uint8_t major, const Bytes& frames, size_t padding = 0,
+                                      uint8_t flags = 0) {
+    return LoadReader<Reader>(Concat({Tag(major, frames, flags, padding), FakeAudio(100)}));
+}
+
+// The text of the only frame of such a tag; "<load failed>" when the tag
+// does not load or holds another number of frames.
+template <typename Reader>
+std::string OnlyFrameText(uint8_t major, const Bytes& frame) {
+    const std::shared_ptr<Reader> reader = LoadTagFrames<Reader>(major, frame);
+    if (!reader || reader->FrameCount() != 1) return "<load failed>";
+    return reader->GetFrameByIndex(1)->TextData();
 }
 
 }  // namespace korvel::test

@@ -13,7 +13,7 @@ namespace {
 ID3V22TagPtr Load(const Bytes& bytes) { return LoadReader<ID3V22Tag>(bytes); }
 
 ID3V22TagPtr LoadFrames(const Bytes& frames, size_t padding = 0, uint8_t flags = 0) {
-    return Load(Concat({Tag(2, frames, flags, padding), FakeAudio(100)}));
+    return LoadTagFrames<ID3V22Tag>(2, frames, padding, flags);
 }
 
 }  // namespace

@@ -13,14 +13,10 @@ namespace {
 ID3V23TagPtr Load(const Bytes& bytes) { return LoadReader<ID3V23Tag>(bytes); }
 
 ID3V23TagPtr LoadFrames(const Bytes& frames, size_t padding = 0) {
-    return Load(Concat({Tag(3, frames, 0, padding), FakeAudio(100)}));
+    return LoadTagFrames<ID3V23Tag>(3, frames, padding);
 }
 
-std::string FrameText(const Bytes& frame) {
-    const ID3V23TagPtr tag = LoadFrames(frame);
-    if (!tag || tag->FrameCount() != 1) return "<load failed>";
-    return tag->GetFrameByIndex(1)->TextData();
-}
+std::string FrameText(const Bytes& frame) { return OnlyFrameText<ID3V23Tag>(3, frame); }
 
 }  // namespace
 

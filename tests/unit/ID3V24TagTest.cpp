@@ -13,14 +13,10 @@ namespace {
 ID3V24TagPtr Load(const Bytes& bytes) { return LoadReader<ID3V24Tag>(bytes); }
 
 ID3V24TagPtr LoadFrames(const Bytes& frames, size_t padding = 0, uint8_t flags = 0) {
-    return Load(Concat({Tag(4, frames, flags, padding), FakeAudio(100)}));
+    return LoadTagFrames<ID3V24Tag>(4, frames, padding, flags);
 }
 
-std::string FrameText(const Bytes& frame) {
-    const ID3V24TagPtr tag = LoadFrames(frame);
-    if (!tag || tag->FrameCount() != 1) return "<load failed>";
-    return tag->GetFrameByIndex(1)->TextData();
-}
+std::string FrameText(const Bytes& frame) { return OnlyFrameText<ID3V24Tag>(4, frame); }
 
 }  // namespace
 

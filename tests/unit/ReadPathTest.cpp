@@ -14,6 +14,7 @@
 #include "core/Picture.h"
 #include "core/ReplacementFile.h"
 #include "errors/KorvelException.h"
+#include "support/ID3V2Builder.h"
 #include "support/Mp3Builder.h"
 #include "support/TestSupport.h"
 
@@ -28,16 +29,6 @@ std::string Reference(const Bytes& bytes, uint8_t lowest) {
         if (b >= lowest) AppendUtf8(out, AnsiByteToCodePoint(b));
     }
     return out;
-}
-
-// A 2 x 1 pixel, 24-bit BMP file.
-Bytes TinyBmp() {
-    Bytes b = {'B', 'M', 62, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  // file header
-               40, 0, 0, 0, 2, 0, 0, 0, 1, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0, 0, 8, 0, 0, 0,
-               0x13, 0x0B, 0, 0, 0x13, 0x0B, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    const Bytes row = {0, 0, 255, 255, 0, 0, 0, 0};  // red, blue, row padding
-    b.insert(b.end(), row.begin(), row.end());
-    return b;
 }
 
 }  // namespace
@@ -84,7 +75,7 @@ TEST(ReadPath, BoundedReadsOfAnOpenFile) {
 }
 
 TEST(ReadPath, PicturesDecodeOnDemandWithTheSameAnswers) {
-    const Bytes bmp = TinyBmp();
+    const Bytes bmp = test::TinyBmp();
     const PicturePtr a = PictureObject::FromBytes(bmp);
     const PicturePtr b = PictureObject::FromBytes(bmp);
     EXPECT_EQ(a->Data(), bmp);

@@ -62,11 +62,7 @@ class ID3v2Test : public QObject {
     build::TempDir* folder = nullptr;
 
     template <typename T = QWidget>
-    T* Child(const char* name) const {
-        T* child = editor->findChild<T*>(QString::fromLatin1(name));
-        if (child == nullptr) qFatal("no child %s", name);
-        return child;
-    }
+    T* Child(const char* name) const { return test::ChildOf<T>(editor, name); }
     QLineEdit* Box(const char* name) const { return Child<QLineEdit>(name); }
     QPlainTextEdit* MultiLine(const char* name) const { return Child<QPlainTextEdit>(name); }
     GenreComboBox* Combo() const { return Child<GenreComboBox>("cmbGenre"); }

@@ -35,6 +35,14 @@ inline bool FieldIsIn(const QWidget* field, bool enabled, bool readOnly,
     return false;
 }
 
+// The child of that name and type; stops the run when there is none.
+template <typename T = QWidget>
+T* ChildOf(const QObject* parent, const char* name) {
+    T* child = parent->findChild<T*>(QString::fromLatin1(name));
+    if (child == nullptr) qFatal("no child %s in %s", name, qPrintable(parent->objectName()));
+    return child;
+}
+
 inline QString CorpusPath(const char* relative) {
     return QStringLiteral(KORVEL_CORPUS_DIR "/") + QString::fromLatin1(relative);
 }
