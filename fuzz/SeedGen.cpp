@@ -95,10 +95,8 @@ std::vector<std::pair<std::string, Bytes>> BuildSeeds() {
         seeds.emplace_back(name, BuildMp3(stream));
     }
     // Lyrics3 tails in front of an ID3v1 tag.
-    const std::string v200 = "LYRICSBEGININD00002" "11LYR00010one\r\ntwo\r\nEAL00005AlbumETT00005Title";
-    char size[8];
-    std::snprintf(size, sizeof size, "%06zu", v200.size());
-    seeds.emplace_back("lyrics-v200", Concat({audio, Str(v200), Str(size), Str("LYRICS200"), v1}));
+    const Bytes v200 = Lyrics3Tag("IND00002" "11LYR00010one\r\ntwo\r\nEAL00005AlbumETT00005Title");
+    seeds.emplace_back("lyrics-v200", Concat({audio, v200, v1}));
     seeds.emplace_back("lyrics-v100", Concat({audio, Str("LYRICSBEGINsome lyrics\r\nLYRICSEND"), v1}));
     seeds.emplace_back("id3v1-only", Concat({audio, ID3v1Record("A", "B", "C", "2000", "D")}));
     return seeds;

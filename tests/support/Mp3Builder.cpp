@@ -163,6 +163,18 @@ Bytes FakeAudio(size_t size) {
     return out;
 }
 
+std::string Lyrics3Field(const std::string& id, const std::string& value) {
+    const std::string size = std::to_string(value.size());
+    return id + std::string(5 - std::min<size_t>(5, size.size()), '0') + size + value;
+}
+
+Bytes Lyrics3Tag(const std::string& fields) {
+    const std::string block = "LYRICSBEGIN" + fields;
+    const std::string size = std::to_string(block.size());
+    const std::string all = block + std::string(6 - std::min<size_t>(6, size.size()), '0') + size + "LYRICS200";
+    return Bytes(all.begin(), all.end());
+}
+
 Bytes ID3v1Record(const std::string& title, const std::string& artist, const std::string& album,
                   const std::string& year, const std::string& comment, uint8_t track,
                   uint8_t genre) {

@@ -96,6 +96,12 @@ Bytes MpegAudio(int frames = 8);
 // FF, no tag identifier).
 Bytes FakeAudio(size_t size);
 
+// A Lyrics3 v2.00 field record: id, five-digit size, value.
+std::string Lyrics3Field(const std::string& id, const std::string& value);
+// A Lyrics3 v2.00 tag: "LYRICSBEGIN", the field records as given, the
+// six-digit size of both and "LYRICS200".
+Bytes Lyrics3Tag(const std::string& fields);
+
 // A 128-byte ID3v1 record ("TAG", title, artist, album, year, comment,
 // genre); a track above 0 makes it ID3v1.1 (28-byte comment, zero, track).
 Bytes ID3v1Record(const std::string& title, const std::string& artist = "",

@@ -22,11 +22,8 @@ namespace {
 
 // Audio, a version 2.00 Lyrics3 tag with one title field, and an ID3v1 tag.
 Bytes WithLyrics(const std::string& title) {
-    const std::string block = "LYRICSBEGINETT" + std::string(5 - std::to_string(title.size()).size(), '0') +
-                              std::to_string(title.size()) + title;
-    std::string size = std::to_string(block.size());
-    size = std::string(6 - size.size(), '0') + size;
-    return Concat({test::FakeAudio(600), B(block + size + "LYRICS200"), test::ID3v1Record("Song", "", "", "", "", 0, 17)});
+    return Concat({test::FakeAudio(600), test::Lyrics3Tag(test::Lyrics3Field("ETT", title)),
+                   test::ID3v1Record("Song", "", "", "", "", 0, 17)});
 }
 
 std::vector<std::string> Names(pugi::xml_node properties) {

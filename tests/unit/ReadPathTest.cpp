@@ -119,20 +119,19 @@ TEST(ReadPath, LyricsFoundFromTheTrailerCreateReadAsFromTheFile) {
     std::vector<std::string> paths;
     test::TempDir dir;
     // Lyrics3 v2.00 in front of an ID3v1 tag, and at the very end.
-    const std::string block = "LYRICSBEGININD00002" "10" "LYR00005Words";
-    const std::string lyrics = block + "0000" + std::to_string(block.size()) + "LYRICS200";
+    const Bytes lyrics = test::Lyrics3Tag("IND00002" "10" "LYR00005Words");
     test::Mp3Spec stream;
-    stream.ID3v1 = test::Concat({test::B(lyrics), test::ID3v1Record("T")});
+    stream.ID3v1 = test::Concat({lyrics, test::ID3v1Record("T")});
     paths.push_back(dir.File("withv1.mp3"));
     test::WriteFile(paths.back(), test::BuildMp3(stream));
-    stream.ID3v1 = test::B(lyrics);
+    stream.ID3v1 = lyrics;
     paths.push_back(dir.File("atend.mp3"));
     test::WriteFile(paths.back(), test::BuildMp3(stream));
     stream.ID3v1 = test::ID3v1Record("T");
     paths.push_back(dir.File("nolyrics.mp3"));
     test::WriteFile(paths.back(), test::BuildMp3(stream));
     paths.push_back(dir.File("short.mp3"));
-    test::WriteFile(paths.back(), test::Concat({test::B(lyrics), Bytes(100, 0)}));
+    test::WriteFile(paths.back(), test::Concat({lyrics, Bytes(100, 0)}));
     if (test::CorpusAvailable()) {
         for (const auto& entry : std::filesystem::recursive_directory_iterator(test::CorpusPath(""))) {
             if (entry.is_regular_file() && entry.path().extension() == ".mp3") paths.push_back(entry.path().string());
