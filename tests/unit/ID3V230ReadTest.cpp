@@ -21,10 +21,10 @@
 
 using namespace korvel;
 using test::B;
+using test::CommData;
 using test::Concat;
 using test::Frame23;
 using test::Latin1Text;
-using test::CommData;
 using test::Tag;
 using test::Utf16Text;
 

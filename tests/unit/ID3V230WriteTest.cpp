@@ -18,10 +18,10 @@
 
 using namespace korvel;
 using test::B;
+using test::CommData;
 using test::Concat;
 using test::Frame23;
 using test::Latin1Text;
-using test::CommData;
 using test::Tag;
 
 namespace {
