@@ -109,7 +109,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: korvel-fuzz-seeds OUT_FOLDER [MP3_FILE...]\n");
         return 2;
     }
-    ::setenv("KORVEL_ID3LIB", "/nonexistent/libid3-for-seeds.so", 1);
+    const WithoutID3Lib ownReaders;
     const std::filesystem::path out = argv[1];
     std::filesystem::create_directories(out / "files");
     std::filesystem::create_directories(out / "xml");

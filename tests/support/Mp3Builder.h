@@ -1,7 +1,8 @@
 #pragma once
 // Builds audio for tests: stand-in bytes, MPEG audio frames with a chosen
-// header and an optional Xing (or "Info") header in the first frame, and
-// whole files of ID3v2 tag bytes, junk, frames and an ID3v1 record.
+// header and an optional Xing (or "Info") header in the first frame, the
+// tags at a file's end (ID3v1, Lyrics3 v2.00), and whole files of ID3v2 tag
+// bytes, junk, frames and ID3v1 bytes.
 //
 //     test::Mp3Spec stream;                 // MPEG 1 Layer III, 128 kbit/s, 44100 Hz
 //     stream.BitRate = 320;
@@ -89,7 +90,7 @@ Bytes BuildFrames(const Mp3Spec& stream);
 Bytes BuildMp3(const Mp3Spec& stream);
 
 // Frames of varying data (MPEG 1 Layer III, 128 kbit/s, 44100 Hz, joint
-// stereo, original): audio whose every byte is told apart.
+// stereo, original), so that bytes out of place show.
 Bytes MpegAudio(int frames = 8);
 
 // Bytes that stand in for audio and are no MPEG frames (no zero bytes, no
