@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -32,6 +33,7 @@ public:
     // define become U+FFFD.
     std::string Decode(const uint8_t* data, size_t size) const;
     std::string Decode(const Bytes& bytes) const { return Decode(bytes.data(), bytes.size()); }
+    std::string Decode(std::span<const uint8_t> bytes) const { return Decode(bytes.data(), bytes.size()); }
 
     // UTF-8 to bytes; a character the code page cannot hold becomes '?', and
     // `unconvertible`, when given, is increased by one for each.

@@ -6,6 +6,7 @@
 #include "core/FileRoutines.h"
 #include "core/ReplacementFile.h"
 #include "errors/KorvelException.h"
+#include "id3v2/TagContents.h"
 #include "id3v230/ID3V230.h"
 
 namespace korvel {
@@ -92,10 +93,21 @@ void FileHandler::DetectTagsAndAudio(const BinaryFile& file, const Bytes& head) 
     if (head[0] == 'I' && head[1] == 'D' && head[2] == '3') {
         m_id3v2Header = ID3V2Header::FromBytes(head);
         if (IsValidID3V2Header(m_id3v2Header)) {
-            m_id3v2->Init(m_fileName, m_id3v2Header);
+            // The whole tag is read here, with this open file: the readers
+            // work on these bytes and never read the file again.
+            auto tag = std::make_shared<const Bytes>(file.ReadAt(0, TagExtent(head)));
+            m_id3v2->Init(m_fileName, m_id3v2Header, std::move(tag));
             m_hasID3V2 = true;
             // The search begins on the tag's last byte (Size counts the header).
             audioStart = m_id3v2->Size() - 1;
+            // Some writers put a second tag straight behind the first (and
+            // leave the first in place): further tags are passed over so that
+            // their bytes are not taken for audio. The first stays the file's.
+            int64_t end = static_cast<int64_t>(TagExtent(head));
+            for (size_t next = TagExtent(file.ReadAt(end, 10)); next > 0; next = TagExtent(file.ReadAt(end, 10))) {
+                end += static_cast<int64_t>(next);
+                audioStart = end - 1;
+            }
         }
     }
     if (!m_hasID3V2) m_id3v2 = std::make_shared<korvel::ID3V2Tag>();
@@ -124,7 +136,13 @@ void FileHandler::ReadTail(const BinaryFile& file) {
     constexpr int64_t kTail = ID3V1Tag::kTagLength + kTrailer;
     const int64_t length = file.Length();
     if (length < kTail) {
-        ReadID3v1FromFile(file);
+        // A bare ID3v2 tag shorter than a record has no ID3v1 tag; any other
+        // file that short cannot be read.
+        if (length >= ID3V1Tag::kTagLength || !m_hasID3V2) {
+            ReadID3v1FromFile(file);
+        } else {
+            DecodeID3v1(Bytes());
+        }
         return;
     }
     const Bytes tail = file.ReadExact(length - kTail, static_cast<size_t>(kTail));
@@ -210,30 +228,12 @@ bool FileHandler::createID3V2Tag(ID3V230Ptr theTag) {
     m_lyricsTrailer.clear();
     auto tag = std::make_shared<ID3V230>();
     tag->AttachFile(m_fileName);
-    tag->LoadFrames();
     // The file holds ID3v2 frames after all.
     if (tag->FrameCount() > 0) return false;
-    tag->setAlbum(theTag->Album());
-    tag->setArtist(theTag->Artist());
-    tag->setArtistURL(theTag->ArtistURL());
-    tag->setComments(theTag->Comments());
-    tag->setComposer(theTag->Composer());
-    tag->setCopyright(theTag->Copyright());
-    tag->setEncodedBy(theTag->EncodedBy());
-    tag->setGenre(theTag->Genre());
-    tag->setLyricsSynced(theTag->LyricsSynced());
-    tag->setLyricsUnsynced(theTag->LyricsUnsynced());
-    tag->setMood(theTag->Mood());
-    tag->setOriginalArtist(theTag->OriginalArtist());
+    for (const TagFieldInfo& field : TagFields()) {
+        if (field.field != TagField::Year) tag->SetFieldValue(field.field, theTag->FieldValue(field.field));
+    }
     tag->setPicture(theTag->Picture());
-    tag->setPreference(theTag->Preference());
-    tag->setSituation(theTag->Situation());
-    tag->setSong(theTag->Song());
-    tag->setTempo(theTag->Tempo());
-    tag->setTitle(theTag->Title());
-    tag->setTrack(theTag->Track());
-    tag->setUserText(theTag->UserText());
-    tag->setUserURL(theTag->UserURL());
     // A tag without a year does not get the year 0.
     if (!theTag->FrameValue(ID3FID_YEAR).IsBlank()) tag->setYear(theTag->Year());
     if (tag->UpdateTag(ID3TT_ID3V2)) return true;
