@@ -141,9 +141,9 @@ TEST(CliMultiFile, InfoOpensEachFileAtMostTwice) {
         paths += " " + ShellQuote(dir.File(name));
     }
     const std::string log = dir.File("trace");
-    for (const char* mode : {"", "KORVEL_ID3LIB=/nonexistent/libid3.so "}) {
+    for (const std::string& mode : {std::string(), test::kWithoutID3LibEnv}) {
         std::string err;
-        ASSERT_EQ(test::Run(std::string(mode) + "strace -f -e trace=open,openat -o " + ShellQuote(log) + " " +
+        ASSERT_EQ(test::Run(mode + "strace -f -e trace=open,openat -o " + ShellQuote(log) + " " +
                                 Korvel("info" + paths),
                             nullptr, &err),
                   0)
@@ -155,8 +155,8 @@ TEST(CliMultiFile, InfoOpensEachFileAtMostTwice) {
             size_t opens = 0;
             for (size_t at = text.find(quoted); at != std::string::npos; at = text.find(quoted, at + 1)) ++opens;
             EXPECT_GE(opens, 1u) << name;
-            EXPECT_LE(opens, 2u) << name << (*mode ? "" : " with id3lib");
-            std::cout << name << (*mode ? "" : " (id3lib)") << ": opened " << opens << " times\n";
+            EXPECT_LE(opens, 2u) << name << (mode.empty() ? " with id3lib" : "");
+            std::cout << name << (mode.empty() ? " (id3lib)" : "") << ": opened " << opens << " times\n";
         }
     }
 }
