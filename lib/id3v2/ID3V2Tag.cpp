@@ -14,8 +14,7 @@ void ID3V2Tag::Init(const std::string& fileName, const ID3V2Header& header, std:
     m_fileName = fileName;
     m_version->SetMinor(header.MajorVersion);
     m_version->SetRevision(header.RevisionNumber);
-    m_size = (int32_t{header.Size[0]} << 21) + (int32_t{header.Size[1]} << 14) +
-             (int32_t{header.Size[2]} << 7) + int32_t{header.Size[3]} + 10;
+    m_size = SyncsafeToLong(header.SizeBytes()) + 10;
     m_headerPresent = true;
     m_header = header;
     m_tagBytes = std::move(tag);
