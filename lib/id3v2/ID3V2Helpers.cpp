@@ -1,6 +1,7 @@
 #include "id3v2/ID3V2Helpers.h"
 
 #include "core/Ansi.h"
+#include "id3v2/TagContents.h"
 
 namespace korvel {
 
@@ -106,15 +107,8 @@ std::string ID3ErrorText(int32_t code) {
 }
 
 bool RemoveUnsynchronisation(const Bytes& data, Bytes& result) {
-    result.clear();
-    if (data.empty()) return false;
-    result.reserve(data.size());
-    result.push_back(data[0]);
-    for (size_t i = 1; i < data.size(); ++i) {
-        if (data[i] == 0x00 && data[i - 1] == 0xFF) continue;
-        result.push_back(data[i]);
-    }
-    return true;
+    result = RemoveUnsynchronisationOf(data);
+    return !data.empty();
 }
 
 ID3V2Header ID3V2Header::FromBytes(const Bytes& head) {
