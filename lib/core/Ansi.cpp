@@ -231,6 +231,23 @@ std::string Utf16ToUtf8(std::u16string_view text) {
     return out;
 }
 
+std::string Utf16BytesToUtf8(std::span<const uint8_t> bytes, bool& bigEndian) {
+    std::u16string units;
+    units.reserve(bytes.size() / 2);
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        const uint8_t a = bytes[i];
+        const uint8_t b = bytes[i + 1];
+        if (a == 0xFF && b == 0xFE) {
+            bigEndian = false;
+        } else if (a == 0xFE && b == 0xFF) {
+            bigEndian = true;
+        } else {
+            units += bigEndian ? static_cast<char16_t>((a << 8) | b) : static_cast<char16_t>((b << 8) | a);
+        }
+    }
+    return Utf16ToUtf8(units);
+}
+
 size_t Utf8Length(std::string_view text) {
     size_t n = 0;
     for (size_t i = 0; i < text.size(); ++n) NextCodePoint(text, i);

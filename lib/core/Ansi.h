@@ -3,6 +3,7 @@
 // one character (ID3v1 fields, ID3v2 encoding 0, Lyrics3, id3lib strings).
 // Strings at the API are UTF-8.
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -39,6 +40,10 @@ std::u32string Utf8ToUtf32(std::string_view text);
 std::string Utf32ToUtf8(std::u32string_view text);
 std::u16string Utf8ToUtf16(std::string_view text);
 std::string Utf16ToUtf8(std::u16string_view text);
+// UTF-16 bytes, read in the given order until a byte-order mark sets another
+// (marks produce no character; the order they set is left in `bigEndian`
+// for the strings that follow); a trailing odd byte is ignored.
+std::string Utf16BytesToUtf8(std::span<const uint8_t> bytes, bool& bigEndian);
 void AppendUtf8(std::string& out, char32_t cp);
 
 // Number of characters (code points) in UTF-8 text.

@@ -38,25 +38,6 @@ size_t StringEnd(Span data, size_t from, uint8_t encoding, size_t& next) {
     return data.size();
 }
 
-// UTF-16 text; a byte-order mark sets the order (and stays out of the text),
-// which then holds for the strings that follow.
-std::string DecodeUtf16(Span bytes, bool& bigEndian) {
-    std::u16string units;
-    units.reserve(bytes.size() / 2);
-    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        const uint8_t a = bytes[i];
-        const uint8_t b = bytes[i + 1];
-        if (a == 0xFF && b == 0xFE) {
-            bigEndian = false;
-        } else if (a == 0xFE && b == 0xFF) {
-            bigEndian = true;
-        } else {
-            units += bigEndian ? static_cast<char16_t>((a << 8) | b) : static_cast<char16_t>((b << 8) | a);
-        }
-    }
-    return Utf16ToUtf8(units);
-}
-
 std::string DecodeUtf8(Span bytes) {
     if (bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) bytes = bytes.subspan(3);
     // Re-encoding replaces malformed sequences by U+FFFD.
@@ -119,7 +100,7 @@ private:
     std::string Decode(Span bytes, uint8_t encoding) {
         switch (encoding) {
             case 1:
-            case 2: return DecodeUtf16(bytes, m_bigEndian);
+            case 2: return Utf16BytesToUtf8(bytes, m_bigEndian);
             case 3: return DecodeUtf8(bytes);
             default: return m_codePage.Decode(bytes.data(), bytes.size());
         }

@@ -64,21 +64,8 @@ std::string UnicodeBytesToString(const Bytes& bytes) {
 }
 
 std::string DecodeUtf16Bytes(const Bytes& bytes, size_t from, bool bigEndian) {
-    std::u16string units;
-    if (from < bytes.size()) units.reserve((bytes.size() - from) / 2);
-    for (size_t i = from; i + 1 < bytes.size(); i += 2) {
-        const uint8_t a = bytes[i];
-        const uint8_t b = bytes[i + 1];
-        if (a == 0xFF && b == 0xFE) {
-            bigEndian = false;
-        } else if (a == 0xFE && b == 0xFF) {
-            bigEndian = true;
-        } else {
-            units += bigEndian ? static_cast<char16_t>((a << 8) | b)
-                               : static_cast<char16_t>((b << 8) | a);
-        }
-    }
-    return Utf16ToUtf8(units);
+    if (from >= bytes.size()) return "";
+    return Utf16BytesToUtf8(std::span<const uint8_t>(bytes).subspan(from), bigEndian);
 }
 
 PicturePtr PictureFromBytes(const Bytes& bytes) {
