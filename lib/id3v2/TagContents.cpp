@@ -42,6 +42,22 @@ struct Failure {
     std::string reason;
 };
 
+// The bytes a frame's format flags put in front of its data, taken in
+// order; `fits` turns false at the first the frame is too short for.
+struct AppendedBytes {
+    std::span<const uint8_t> content;
+    size_t size = 0;
+    bool fits = true;
+
+    // The next n bytes; null once they do not fit.
+    const uint8_t* Take(size_t n) {
+        fits = fits && size + n <= content.size();
+        const size_t at = size;
+        size += n;
+        return fits ? content.data() + at : nullptr;
+    }
+};
+
 class Walker {
 public:
     Walker(TagContents& tag, std::span<const uint8_t> body) : m_tag(tag), m_body(body) {}
@@ -132,28 +148,18 @@ private:
     // (0x20), in that order.
     void Appended23(FrameRecord& record, std::span<const uint8_t> content) {
         const uint8_t flags = record.formatFlags;
-        size_t p = 0;
-        bool fits = true;
-        auto take = [&](size_t n) {
-            fits = fits && p + n <= content.size();
-            const size_t at = p;
-            p += n;
-            return at;
-        };
+        AppendedBytes appended{content};
         if (flags & 0x80) {
-            const size_t at = take(4);
-            if (fits) record.dataLength = ReadBigEndian32(content.data() + at);
+            if (const uint8_t* size = appended.Take(4)) record.dataLength = ReadBigEndian32(size);
             record.compressed = true;
         }
         if (flags & 0x40) {
-            const size_t at = take(1);
-            if (fits) record.encryption = content[at];
+            if (const uint8_t* method = appended.Take(1)) record.encryption = *method;
         }
         if (flags & 0x20) {
-            const size_t at = take(1);
-            if (fits) record.group = content[at];
+            if (const uint8_t* group = appended.Take(1)) record.group = *group;
         }
-        Finish(record, content, fits, p);
+        Finish(record, content, appended.fits, appended.size);
     }
 
     // Version 2.4: group (0x40), encryption method (0x04), data length
@@ -161,29 +167,19 @@ private:
     // 0x02 (or the tag's flag).
     void Appended24(FrameRecord& record, std::span<const uint8_t> content) {
         const uint8_t flags = record.formatFlags;
-        size_t p = 0;
-        bool fits = true;
-        auto take = [&](size_t n) {
-            fits = fits && p + n <= content.size();
-            const size_t at = p;
-            p += n;
-            return at;
-        };
+        AppendedBytes appended{content};
         if (flags & 0x40) {
-            const size_t at = take(1);
-            if (fits) record.group = content[at];
+            if (const uint8_t* group = appended.Take(1)) record.group = *group;
         }
         if (flags & 0x04) {
-            const size_t at = take(1);
-            if (fits) record.encryption = content[at];
+            if (const uint8_t* method = appended.Take(1)) record.encryption = *method;
         }
         if (flags & 0x01) {
-            const size_t at = take(4);
-            if (fits) record.dataLength = ReadSyncsafe32(content.data() + at);
+            if (const uint8_t* size = appended.Take(4)) record.dataLength = ReadSyncsafe32(size);
         }
         record.compressed = (flags & 0x08) != 0;
         record.unsynchronised = (flags & 0x02) != 0 || (m_tag.flags & kTagUnsynchronised) != 0;
-        Finish(record, content, fits, p);
+        Finish(record, content, appended.fits, appended.size);
     }
 
     void Finish(FrameRecord& record, std::span<const uint8_t> content, bool fits, size_t appended) {
