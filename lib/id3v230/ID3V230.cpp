@@ -4,6 +4,7 @@
 #include "core/Numeric.h"
 #include "errors/MessageHandler.h"
 #include "id3v1/Genres.h"
+#include "id3v2/TagFields.h"
 #include "id3v230/ID3LibBinding.h"
 #include "id3v230/ID3LibSupport.h"
 
@@ -177,15 +178,12 @@ bool ID3V230::SplitGenre(int16_t& GenreID, std::string& GenreDescription) {
             genre = found->Description();
             result = true;
         }
-    } else if (!genre.empty() && genre.front() == '(') {
-        size_t close = genre.find(')');
-        if (close != std::string::npos && close > 0) {
-            std::optional<double> number = ParseNumber(genre.substr(1, close - 1));
-            std::optional<int16_t> value = number ? ToInt16(*number) : std::nullopt;
-            if (value) id = *value;
-            result = value.has_value();
-            genre = genre.substr(close + 1);
-        }
+    } else if (!genre.empty() && genre.front() == '(' && genre.find(')') != std::string::npos) {
+        std::optional<double> number = ParseNumber(GenreIDText(genre));
+        std::optional<int16_t> value = number ? ToInt16(*number) : std::nullopt;
+        if (value) id = *value;
+        result = value.has_value();
+        genre = GenreText(genre);
     }
     GenreID = id;
     GenreDescription = genre;
