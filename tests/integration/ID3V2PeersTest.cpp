@@ -19,6 +19,7 @@
 #include "xml/XmlNodes.h"
 
 using namespace korvel;
+using namespace std::string_literals;
 using test::B;
 using test::Concat;
 using test::HaveMutagen;
@@ -285,13 +286,11 @@ TEST(ID3V2Peers, FfmpegInBothVersions) {
     for (const char* version : {"3", "4"}) {
         const std::string path = w.dir.File("ffmpeg" + std::string(version) + ".mp3");
         std::string metadata;
-        for (const std::string& pair :
-             {"title=Title " + kWide, "artist=Artist " + kLatin, std::string("album=Album"), std::string("date=2004"),
-              std::string("track=3/12"), std::string("genre=Rock"), std::string("comment=A comment"),
-              std::string("composer=Composer"), std::string("album_artist=Band"), std::string("disc=1/2"),
-              std::string("copyright=(c) 2004"), std::string("lyrics=La la"),
-              // Keys of no frame become user texts.
-              std::string("MY_CUSTOM_KEY=custom value"), std::string("REPLAYGAIN_TRACK_GAIN=-7.02 dB")}) {
+        for (const std::string& pair : {"title=Title " + kWide, "artist=Artist " + kLatin, "album=Album"s, "date=2004"s,
+                                        "track=3/12"s, "genre=Rock"s, "comment=A comment"s, "composer=Composer"s,
+                                        "album_artist=Band"s, "disc=1/2"s, "copyright=(c) 2004"s, "lyrics=La la"s,
+                                        // Keys of no frame become user texts.
+                                        "MY_CUSTOM_KEY=custom value"s, "REPLAYGAIN_TRACK_GAIN=-7.02 dB"s}) {
             metadata += " -metadata " + ShellQuote(pair);
         }
         const std::string command = "ffmpeg -nostdin -hide_banner -loglevel error -y -i " + ShellQuote(source) +
@@ -316,7 +315,7 @@ TEST(ID3V2Peers, LameTagOptions) {
     test::WriteFile(wav, test::ToneWav(44100, 1, 0.5));
     std::vector<std::string> files;
     for (const char* encoding : {"latin1", "utf16"}) {
-        const std::string path = w.dir.File(std::string("lame-") + encoding + ".mp3");
+        const std::string path = w.dir.File("lame-"s + encoding + ".mp3");
         const std::string command =
             "lame --quiet --add-id3v2 --id3v2-" + std::string(encoding) + " --pad-id3v2-size 7 --tt " +
             ShellQuote("Title " + kLatin) + " --ta Artist --tl Album --ty 2004 --tc " + ShellQuote("A comment") +
@@ -350,21 +349,18 @@ TEST(ID3V2Peers, Kid3CliWithBothBackEnds) {
         const std::string path = w.Audio(name + ".mp3");
         // A settings folder of its own; id3lib's plugin is disabled until a
         // setting enables it, which takes effect on the next start.
-        const std::string kid3 = "HOME=" + ShellQuote(w.dir.File(name)) +
-                                 " XDG_CONFIG_HOME=" + ShellQuote(w.dir.File(name)) + " kid3-cli";
+        const std::string kid3 =
+            "HOME=" + ShellQuote(w.dir.File(name)) + " XDG_CONFIG_HOME=" + ShellQuote(w.dir.File(name)) + " kid3-cli";
         if (std::string(c.backEnd) == "id3lib") {
             ASSERT_EQ(test::Run(kid3 + " -c 'config Tag.disabledPlugins Mp4v2Metadata'"), 0);
         }
-        std::string command = kid3 + " -c 'config Tag.id3v2Version " + c.version + "' -c 'config Tag.textEncoding " +
-                              c.encoding + "'";
+        std::string command =
+            kid3 + " -c 'config Tag.id3v2Version " + c.version + "' -c 'config Tag.textEncoding " + c.encoding + "'";
         for (const std::string& set :
-             {"title \"Title " + kWide + "\"", std::string("artist \"Artist One|Artist Two\""),
-              std::string("album Album"), std::string("date 2004"), std::string("track 3/12"),
-              std::string("genre Rock"), std::string("comment \"A comment\""),
-              std::string("\"album artist\" Band"), std::string("composer Composer"),
-              std::string("MY_KEY \"custom value\""), std::string("REPLAYGAIN_TRACK_GAIN \"-7.02 dB\""),
-              std::string("lyrics \"Line one\""), "picture:'" + w.front + "' 'Front cover'",
-              std::string("rating 4")}) {
+             {"title \"Title " + kWide + "\"", "artist \"Artist One|Artist Two\""s, "album Album"s, "date 2004"s,
+              "track 3/12"s, "genre Rock"s, "comment \"A comment\""s, "\"album artist\" Band"s, "composer Composer"s,
+              "MY_KEY \"custom value\""s, "REPLAYGAIN_TRACK_GAIN \"-7.02 dB\""s, "lyrics \"Line one\""s,
+              "picture:'" + w.front + "' 'Front cover'", "rating 4"s}) {
             command += " -c " + ShellQuote("set " + set);
         }
         std::string err;
