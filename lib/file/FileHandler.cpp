@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <system_error>
 
+#include "core/CodePageDetection.h"
 #include "core/FileRoutines.h"
 #include "core/ReplacementFile.h"
 #include "errors/KorvelException.h"
@@ -57,6 +58,8 @@ bool FileHandler::Create(const std::string& FileName) {
     m_fileName = FileName;
     m_id3v1 = std::make_shared<ID3V1Tag>();
     m_lyricsTrailer.clear();
+    m_id3v1Record.clear();
+    m_codePage = korvel::CodePage();
     try {
         BinaryFile file(FileName);
         Bytes head = file.ReadAt(0, 10);
@@ -71,6 +74,8 @@ bool FileHandler::Create(const std::string& FileName) {
         }
         DetectTagsAndAudio(file, head);
         ReadTail(file);
+        ResolveCodePage();
+        DecodeID3v1(m_id3v1Record);
         m_fileType = 1;
         return true;
     } catch (...) {
@@ -92,6 +97,9 @@ void FileHandler::DetectTagsAndAudio(const BinaryFile& file, const Bytes& head) 
     if (head[0] == 'I' && head[1] == 'D' && head[2] == '3') {
         m_id3v2Header = ID3V2Header::FromBytes(head);
         if (IsValidID3V2Header(m_id3v2Header)) {
+            // ID3v2: the facade is to read its encoding-0 frames in the code
+            // page ResolveCodePage settles on (m_codePage), which it does not
+            // take yet.
             m_id3v2->Init(m_fileName, m_id3v2Header);
             m_hasID3V2 = true;
             // The search begins on the tag's last byte (Size counts the header).
@@ -114,7 +122,7 @@ EID3TagConstants FileHandler::ReadID3v1FromFile(const BinaryFile& file) {
 }
 
 EID3TagConstants FileHandler::DecodeID3v1(const Bytes& record) {
-    if (StartsWithTag(record)) return ID3V1Tag::DecodeRecord(record, *m_id3v1);
+    if (StartsWithTag(record)) return ID3V1Tag::DecodeRecord(record, *m_id3v1, m_codePage);
     m_error->Set(0, "Read Tag", "The file contains no tag.");
     return ID3Unknown;
 }
@@ -124,15 +132,45 @@ void FileHandler::ReadTail(const BinaryFile& file) {
     constexpr int64_t kTail = ID3V1Tag::kTagLength + kTrailer;
     const int64_t length = file.Length();
     if (length < kTail) {
-        ReadID3v1FromFile(file);
+        m_id3v1Record = file.ReadExact(length - ID3V1Tag::kTagLength, ID3V1Tag::kTagLength);
         return;
     }
     const Bytes tail = file.ReadExact(length - kTail, static_cast<size_t>(kTail));
-    DecodeID3v1(Bytes(tail.begin() + kTrailer, tail.end()));
+    m_id3v1Record.assign(tail.begin() + kTrailer, tail.end());
     // A Lyrics3 tag ends in front of the ID3v1 tag, or at the end of the file.
-    m_trailerHasID3v1 = HasID3V1Tag();
+    m_trailerHasID3v1 = StartsWithTag(m_id3v1Record);
     const auto from = m_trailerHasID3v1 ? tail.begin() : tail.end() - kTrailer;
     m_lyricsTrailer.assign(from, from + kTrailer);
+}
+
+korvel::CodePage FileHandler::WritingCodePage() const {
+    const CodePageChoice choice = m_codePageChoice.value_or(DefaultCodePage());
+    return choice.IsAutomatic() ? m_codePage : choice.Page();
+}
+
+void FileHandler::ResolveCodePage() {
+    const CodePageChoice choice = m_codePageChoice.value_or(DefaultCodePage());
+    if (!choice.IsAutomatic()) {
+        m_codePage = choice.Page();
+        return;
+    }
+    // All single-byte texts of the file together: the ID3v1 fields and the
+    // Lyrics3 fields (read once more, in the detected page, when asked for).
+    std::vector<std::string> texts;
+    if (StartsWithTag(m_id3v1Record)) texts = ID3V1Tag::LegacyTexts(m_id3v1Record);
+    if (!m_lyricsTrailer.empty() && korvel::LyricsTag::IsTrailer(m_lyricsTrailer)) {
+        try {
+            korvel::LyricsTag lyrics;
+            lyrics.Load(m_fileName, m_trailerHasID3v1, &m_lyricsTrailer);
+            texts.insert(texts.end(), lyrics.LegacyTexts().begin(), lyrics.LegacyTexts().end());
+        } catch (...) {
+            // A malformed Lyrics3 tag gives no evidence; reading it later
+            // reports the failure.
+        }
+    }
+    // ID3v2: the raw bytes of the frames in encoding 0 belong here as well,
+    // once the facade hands them out.
+    m_codePage = DetectCodePage(texts);
 }
 
 EID3TagConstants FileHandler::readTag() {
@@ -170,7 +208,7 @@ bool FileHandler::writeID3v1xTag() {
         return false;
     }
     try {
-        Bytes record = m_id3v1->EncodeRecord();
+        Bytes record = m_id3v1->EncodeRecord(WritingCodePage());
         // The new file (the audio, then the record in place of an old one) is
         // built beside the original and replaces it whole: a write that stops
         // half way never leaves a damaged file.
