@@ -311,7 +311,18 @@ CodePage ChooseCodePage(const std::vector<std::string>& texts, const std::vector
     };
     for (const std::string& guess : guesses) {
         const std::optional<std::string> name = Detectable(guess);
-        if (name && plausible(*name)) return CodePage::Named(*name).value_or(CodePage());
+        if (!name || !plausible(*name)) continue;
+        // The detector judged its own code page's reading; it speaks for the
+        // Windows page of the same languages only where both read alike.
+        const CodePage page = CodePage::Named(*name).value_or(CodePage());
+        const std::optional<CodePage> guessed = CodePage::Named(guess);
+        if (guessed && !(*guessed == page)) {
+            const bool alike = std::all_of(texts.begin(), texts.end(), [&](const std::string& text) {
+                return guessed->Decode(text) == page.Decode(text);
+            });
+            if (!alike) continue;
+        }
+        return page;
     }
     if (readings.size() == 1) return CodePage::Named(readings.front().profile->name).value_or(CodePage());
     return CodePage();
