@@ -143,11 +143,12 @@ void PrintOverview(std::ostream& out) {
     out << "\noptions:\n"
            "  --help     prints this overview\n"
            "  --version  prints the version of korvel\n"
-           "  --codepage NAME  reads and writes the single-byte tag texts (ID3v1 and Lyrics3 "
-           "fields) in code page NAME: a name iconv knows (windows-1251, cp1250, koi8-r, "
-           "shift_jis, gbk, big5, euc-kr, ...; any case), or auto for the code page detected "
-           "in each file from all its texts (windows-1252 when unsure). The default is "
-           "windows-1252, or the value of the environment variable KORVEL_CODEPAGE.\n"
+           "  --codepage NAME  reads and writes the single-byte tag texts (ID3v1 and\n"
+           "             Lyrics3 fields) in code page NAME: a name iconv knows (windows-1251,\n"
+           "             cp1250, koi8-r, shift_jis, gbk, big5, euc-kr, ...; any case), or auto\n"
+           "             for the code page detected in each file from all its texts\n"
+           "             (windows-1252 when unsure). The default is windows-1252, or the\n"
+           "             value of the environment variable KORVEL_CODEPAGE.\n"
            "\n'korvel COMMAND --help' describes a command.\n";
 }
 
