@@ -85,7 +85,7 @@ std::string EscapeValue(const std::string& value) {
 
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
-        {"info", "korvel info [--codepage NAME] FILE...",
+        {"info", "korvel info FILE... [--codepage NAME]",
          "Prints the audio information of FILE, then one row per tag field as\n"
          "Attribute<TAB>Value. Tabs, line breaks, zero characters and backslashes inside\n"
          "values are written as \\t, \\r, \\n, \\0 and \\\\.\n"
@@ -121,7 +121,7 @@ const std::vector<Command>& Commands() {
          "--no-picture removes it. --remove removes the ID3v2 tag.",
          RunV2},
         {"genres", "korvel genres", "Lists the genre numbers and names.", RunGenres},
-        {"xml", "korvel xml [--codepage NAME] FILE...",
+        {"xml", "korvel xml FILE... [--codepage NAME]",
          "Prints the XML description of FILE: its drive, the file itself, its audio\n"
          "header and its ID3v1, ID3v2 and Lyrics3 tags.\n"
          "With several files, the output is one XML document: a \"KorvelFiles\"\n"
