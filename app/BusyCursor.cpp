@@ -3,8 +3,6 @@
 #include <QCursor>
 #include <QGuiApplication>
 
-#include "errors/MessageHandler.h"
-
 namespace korvel::quelm {
 
 BusyCursor::BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
@@ -26,6 +24,10 @@ void WithNormalCursor(const std::function<void()>& action) {
         }
     } restore{lifted};
     action();
+}
+
+void Tell(const std::string& text, korvel::MessageIcon icon) {
+    WithNormalCursor([&] { korvel::ShowMessage(text, icon); });
 }
 
 void ShowMessagesWithNormalCursor() {

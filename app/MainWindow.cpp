@@ -1,12 +1,14 @@
 #include "MainWindow.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -14,7 +16,9 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
+#include <QSplitter>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -23,6 +27,9 @@
 
 #include "AppInfo.h"
 #include "BusyCursor.h"
+#include "FolderModel.h"
+#include "FolderSession.h"
+#include "LibraryPanel.h"
 #include "TabIcons.h"
 #include "WindowParts.h"
 #include "controls/Controls.h"
@@ -33,9 +40,6 @@
 #include "controls/QtMessages.h"
 #include "controls/Twips.h"
 #include "file/FileReport.h"
-#include "errors/KorvelException.h"
-#include "errors/MessageHandler.h"
-#include "id3v230/ID3V230.h"
 
 namespace korvel::quelm {
 
@@ -50,17 +54,10 @@ const int kMargin = korvel::controls::TwipsToPixels(120);
 enum Page { kInfoPage = 1, kID3v1Page = 2, kID3v2Page = 3, kLyricsPage = 4, kTagPage = 5 };
 
 const char* const kSizeKey = "Window/Size";
+const char* const kTableWidthKey = "Library/TableWidth";
 const char* const kID3v2Group = "ucID3v2";
 
-// The file name as the operating system spells it.
-std::string FilePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
 QString Text(const std::string& utf8) { return QString::fromStdString(utf8); }
-
-// A message box titled with the application's title.
-void Tell(const std::string& text, korvel::MessageIcon icon) {
-    WithNormalCursor([&] { korvel::ShowMessage(text, icon); });
-}
 
 // A page holding one widget with the window's margin around it.
 QWidget* PageAround(QWidget* content, QWidget* page = nullptr) {
@@ -87,6 +84,8 @@ MainWindow::MainWindow(std::unique_ptr<QSettings> settings, QWidget* parent)
     setWindowTitle(WindowCaption());
     setAcceptDrops(true);
     BuildWindow();
+    m_folder = new FolderSession(this, m_library, m_settings.get());
+    connect(this, &MainWindow::fileSaved, m_folder, &FolderSession::FileSaved);
     BuildMenu();
     RestoreSettings();
 }
@@ -103,10 +102,19 @@ void MainWindow::BuildWindow() {
 
     layout->addWidget(BuildFilePanel());
 
-    m_tspMain = new QTabWidget(central);
+    // The folder's file table beside the editors; hidden until a folder is
+    // opened.
+    m_splitter = new QSplitter(Qt::Horizontal, central);
+    m_splitter->setObjectName(QStringLiteral("splMain"));
+    m_splitter->setChildrenCollapsible(false);
+    m_library = new LibraryPanel(m_splitter);
+    m_library->hide();
+    m_tspMain = new QTabWidget(m_splitter);
     m_tspMain->setObjectName(QStringLiteral("tspMain"));
     m_tspMain->setIconSize(QSize(16, 16));
-    layout->addWidget(m_tspMain, 1);
+    m_splitter->setStretchFactor(0, 1);
+    m_splitter->setStretchFactor(1, 0);
+    layout->addWidget(m_splitter, 1);
     CreateTabs();
     m_tspMain->setCornerWidget(BuildHomepagePanel(), Qt::TopRightCorner);
 
@@ -124,7 +132,10 @@ QWidget* MainWindow::BuildFilePanel() {
     m_txtFile->setObjectName(QStringLiteral("txtFile"));
     m_txtFile->setClearButtonEnabled(true);
     connect(m_txtFile, &DropPathBox::filesDropped, this, &MainWindow::DropFiles);
-    connect(m_txtFile, &QLineEdit::returnPressed, this, [this] { LoadFile(); });
+    connect(m_txtFile, &QLineEdit::returnPressed, this, [this] {
+        m_folder->Leave();
+        LoadFile();
+    });
 
     // With a buddy the label reads "&&" as one ampersand.
     m_lblDescription =
@@ -237,6 +248,22 @@ void MainWindow::BuildMenu() {
     QAction* open = file->addAction(QStringLiteral("&Open\u2026"), this, &MainWindow::ChooseFile);
     open->setObjectName(QStringLiteral("mnuFileOpen"));
     open->setShortcut(QKeySequence::Open);
+    QAction* folder =
+        file->addAction(QStringLiteral("Open &Folder\u2026"), this, &MainWindow::ChooseFolder);
+    folder->setObjectName(QStringLiteral("mnuFileOpenFolder"));
+    folder->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+    file->addSeparator();
+    QAction* rename = file->addAction(QStringLiteral("&Rename Files from Tags\u2026"), this,
+                                      [this] { m_folder->OpenRenameDialog(RenameDialog::NamesFromTags); });
+    rename->setObjectName(QStringLiteral("mnuFileRename"));
+    QAction* fill = file->addAction(QStringLiteral("&Tags from File Names\u2026"), this,
+                                    [this] { m_folder->OpenRenameDialog(RenameDialog::TagsFromNames); });
+    fill->setObjectName(QStringLiteral("mnuFileTagsFromNames"));
+    // Both work on the files of an opened folder.
+    connect(file, &QMenu::aboutToShow, this, [this, rename, fill] {
+        rename->setEnabled(m_folder->IsOpen());
+        fill->setEnabled(m_folder->IsOpen());
+    });
     file->addSeparator();
     QAction* quit = file->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
     quit->setObjectName(QStringLiteral("mnuFileExit"));
@@ -250,16 +277,25 @@ void MainWindow::RestoreSettings() {
     resize(size.isValid() ? size.expandedTo(minimumSizeHint()) : QSize(900, 700));
     const korvel::controls::SettingsPropertyBag bag(*m_settings, QString::fromLatin1(kID3v2Group));
     m_ucID3v2->ReadProperties(bag);
+    m_folder->RestoreLayout();
 }
 
 void MainWindow::StoreSettings() {
     m_settings->setValue(QString::fromLatin1(kSizeKey), size());
     korvel::controls::SettingsPropertyBag bag(*m_settings, QString::fromLatin1(kID3v2Group));
     m_ucID3v2->WriteProperties(bag);
+    if (m_library->isVisible()) {
+        m_settings->setValue(QString::fromLatin1(kTableWidthKey), m_library->width());
+    }
+    m_folder->StoreLayout();
     m_settings->sync();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!m_folder->MayDiscardChanges()) {
+        event->ignore();
+        return;
+    }
     korvel::controls::RunGuarded([this] { StoreSettings(); });
     event->accept();
 }
@@ -301,9 +337,53 @@ void MainWindow::SetTabImage(int pageNumber, const QString& imageKey, bool shown
 // ---------------------------------------------------------------- loading
 
 bool MainWindow::OpenFile(const QString& path) {
+    m_folder->Leave();
     m_txtFile->setText(path);
     return LoadFile();
 }
+
+bool MainWindow::ShowFile(const QString& path) {
+    m_txtFile->setText(path);
+    return LoadFile();
+}
+
+void MainWindow::ClearFileView(const QString& note) {
+    m_txtFile->clear();
+    m_ucID3v1->setID3v1xTag(nullptr);
+    m_ucID3v2->setID3V2Tag(nullptr);
+    m_ucLyrics->setLyricsTag(nullptr);
+    m_lvwTag->clear();
+    SetTabImage(kID3v1Page, QStringLiteral("id3v1"), false);
+    SetTabImage(kID3v2Page, QStringLiteral("id3v2"), false);
+    SetTabImage(kLyricsPage, QStringLiteral("Lyrics"), false);
+    m_txtMPEGInfo->setPlainText(note);
+    m_cmdUpdate->setEnabled(true);
+}
+
+void MainWindow::OpenFolder(const QString& path) {
+    OpenFolder(path, m_library->SubfoldersBox()->isChecked());
+}
+
+void MainWindow::OpenFolder(const QString& path, bool subfolders) {
+    const bool tableShown = m_library->isVisibleTo(this);
+    if (!m_folder->Open(QFileInfo(path).absoluteFilePath(), subfolders) || tableShown) return;
+    // The table appears beside the editors: the window grows by its width
+    // as far as the screen allows.
+    const int table = std::max(320, m_settings->value(QString::fromLatin1(kTableWidthKey), 620).toInt());
+    const int editors = m_tspMain->width();
+    const QRect screenArea = screen() ? screen()->availableGeometry() : QRect(0, 0, 1600, 1000);
+    resize(std::min(screenArea.width(), width() + table), height());
+    m_splitter->setSizes({table, editors});
+}
+
+void MainWindow::ChooseFolder() {
+    const QString start = m_folder->IsOpen() ? m_library->Model()->Folder() : m_txtFile->text();
+    const QString path =
+        QFileDialog::getExistingDirectory(this, QStringLiteral("Open Folder"), start);
+    if (!path.isEmpty()) OpenFolder(path);
+}
+
+bool MainWindow::ReopenLastFolder() { return m_folder->ReopenLast(); }
 
 bool MainWindow::LoadFile() {
     const QString path = m_txtFile->text();
@@ -316,12 +396,21 @@ bool MainWindow::LoadFile() {
 
 void MainWindow::DropFiles(const QStringList& paths) {
     if (paths.isEmpty()) return;
+    if (paths.size() == 1 && QFileInfo(paths.front()).isDir()) {
+        OpenFolder(paths.front());
+        return;
+    }
+    m_folder->Leave();
     if (paths.size() == 1) m_txtFile->setText(paths.front());
     LoadFile();
 }
 
 void MainWindow::UndoChanges() {
-    if (!m_txtFile->text().isEmpty()) LoadFile();
+    if (!m_folder->Rows().isEmpty()) {
+        m_folder->UndoChanges();
+    } else if (!m_txtFile->text().isEmpty()) {
+        LoadFile();
+    }
 }
 
 void MainWindow::ChooseFile() {
@@ -374,142 +463,6 @@ bool MainWindow::Load(const QString& path) {
 
     for (const korvel::cError& failure : failures) {
         WithNormalCursor([&] { failure.Show(); });
-    }
-    return true;
-}
-
-// ---------------------------------------------------------------- saving
-
-void MainWindow::UpdateTags() {
-    const QString text = m_txtFile->text();
-    if (text.isEmpty()) return;
-    m_cmdUpdate->setEnabled(false);
-    bool finished = false;
-    {
-        BusyCursor busy;
-        try {
-            finished = Save(FilePath(text));
-        } catch (...) {
-            const korvel::FailureInfo failure = korvel::DescribeFailure(std::current_exception());
-            try {
-                Tell(std::string("Tag not saved!") + kCrLf + std::to_string(failure.Number) +
-                         " - " + failure.Source + " - " + failure.Description,
-                     korvel::MessageIcon::Critical);
-            } catch (...) {
-                // A failing message box has nowhere left to report to.
-            }
-        }
-    }
-    if (finished) m_cmdUpdate->setEnabled(true);
-}
-
-bool MainWindow::Save(const std::string& path) {
-    using korvel::MessageIcon;
-    std::string message;
-    bool updated = false;
-
-    const QVariant held = m_ucID3v2->ID3V2Tag();
-    const auto tag = held.value<korvel::ID3V2TagPtr>();
-    const auto newTag = held.value<korvel::ID3V230Ptr>();
-    auto file = std::make_shared<korvel::FileHandler>();
-
-    if (!tag && !newTag) {
-        if (m_ucID3v2->HasTag()) {
-            Tell(std::string("Internal failure!") + kCrLf +
-                     "Unable to save the tag because the Tag object is not initialized!",
-                 MessageIcon::Exclamation);
-            return false;
-        }
-        // The file has no ID3v2 tag and none is to be made. The ID3v1 editor
-        // may still have work (a file with only an ID3v1 tag): its edits are
-        // saved rather than silently dropped. With nothing to do for either
-        // tag, nothing is written and nothing is shown.
-        if (!m_ucID3v1->removeTag() && !m_ucID3v1->saveTag()) return false;
-        if (!file->Create(path)) {
-            Tell(std::string("Unable to initialize the Tag.") + kCrLf + file->LastError()->Stream(),
-                 MessageIcon::Exclamation);
-            return false;
-        }
-    } else if (newTag) {
-        file->Create(path);
-        if (m_ucID3v2->HasTag()) {
-            if (file->createID3V2Tag(newTag)) {
-                message += std::string("ID3v2 Tag successfully created.") + kCrLf;
-                updated = true;
-            } else {
-                Tell("Unable to create the Tag.", MessageIcon::Exclamation);
-            }
-        }
-    } else if (m_ucID3v2->removeTag()) {
-        file->Create(path);
-        const korvel::ID3V2TagPtr current = file->ID3V2Tag();
-        const korvel::ID3V23TagPtr reader = current ? current->ID3V23Tag() : nullptr;
-        if (reader && reader->removeTag()) {
-            message += std::string("ID3v2 Tag successfully removed.") + kCrLf;
-            updated = true;
-        } else {
-            const std::string why =
-                reader ? reader->LastError()->Stream() : file->LastError()->Stream();
-            Tell(std::string("Unable to remove the ID3v2 Tag.") + kCrLf + kCrLf + why,
-                 MessageIcon::Exclamation);
-        }
-    } else {
-        if (!file->Create(path)) {
-            Tell(std::string("Unable to initialize the Tag.") + kCrLf + file->LastError()->Stream(),
-                 MessageIcon::Exclamation);
-            return false;
-        }
-        const korvel::ID3V2TagPtr target = file->ID3V2Tag();
-        if (!target) throw korvel::KorvelException("Update", "The file has no ID3v2 tag any more.");
-        if (!target->canSave()) {
-            Tell(std::string("Unable to save the ID3v2 Tag.") + kCrLf + kCrLf +
-                     target->LastError()->Stream(),
-                 MessageIcon::Critical);
-        } else {
-            target->setAlbum(tag->Album());
-            target->setArtist(tag->Artist());
-            target->setComment(korvel::convertLineFeeds(tag->Comment(), true));
-            target->setComposer(tag->Composer());
-            target->setCopyright(tag->Copyright());
-            target->setEncodedBy(tag->EncodedBy());
-            target->setGenre(tag->Genre());
-            target->setLyricsSynced(korvel::convertLineFeeds(tag->LyricsSynced(), true));
-            target->setLyricsUnsynced(korvel::convertLineFeeds(tag->LyricsUnsynced(), true));
-            target->setOriginalArtist(tag->OriginalArtist());
-            target->setPicture(tag->Picture());
-            target->setTitle(tag->Title());
-            target->setTrack(tag->Track());
-            target->setUserURL(tag->UserURL());
-            target->setYear(tag->Year());
-            if (target->saveTag()) {
-                message = std::string("ID3v2 Tag successfully saved.") + kCrLf;
-                updated = true;
-            } else {
-                Tell("Unable to save the ID3v2 Tag.", MessageIcon::Exclamation);
-            }
-        }
-    }
-
-    if (m_ucID3v1->removeTag()) {
-        if (file->removeID3V1xTag()) {
-            message += "ID3v1x Tag successfully removed.";
-            updated = true;
-        } else {
-            WithNormalCursor([&] { file->LastError()->Show(); });
-        }
-    } else if (m_ucID3v1->saveTag()) {
-        if (const korvel::ID3V1TagPtr edited = m_ucID3v1->ID3v1xTag()) file->setID3v1xTag(edited);
-        if (file->writeID3v1xTag()) {
-            message += std::string("ID3v1x Tag successfully saved.") + kCrLf;
-            updated = true;
-        } else {
-            WithNormalCursor([&] { file->LastError()->Show(); });
-        }
-    }
-
-    if (updated) {
-        Tell(message, MessageIcon::Information);
-        LoadFile();
     }
     return true;
 }

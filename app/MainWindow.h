@@ -1,7 +1,8 @@
 #pragma once
 // The window of Quelm, frmOCXTest: the user drops an MP3 file on the path
 // box, sees its audio properties and every tag field, edits the tags in the
-// library's editors and writes them back with "Update".
+// library's editors and writes them back with "Update". An opened folder
+// lists its files in a table beside the editors (FolderSession).
 //
 // The window keeps no file object between operations: each load and each save
 // opens its own korvel::FileHandler; the editors keep the tag objects handed
@@ -20,6 +21,7 @@
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
+class QSplitter;
 class QTabWidget;
 class QTreeWidget;
 
@@ -32,6 +34,8 @@ class Lyrics;
 namespace korvel::quelm {
 
 class DropPathBox;
+class FolderSession;
+class LibraryPanel;
 class LinkLabel;
 
 class MainWindow : public QMainWindow {
@@ -45,13 +49,22 @@ public:
     ~MainWindow() override;
 
     // Puts the path into the path box and loads the file. False when the
-    // file could not be opened (the failure has been shown).
+    // file could not be opened (the failure has been shown). A selection in
+    // the folder table is let go (its changes are kept).
     bool OpenFile(const QString& path);
+    // Lists the folder's MP3 files beside the editors (with its subfolders
+    // when the box is ticked, or when asked).
+    void OpenFolder(const QString& path);
+    void OpenFolder(const QString& path, bool subfolders);
+    // Asks for a folder with the folder dialog and opens it.
+    void ChooseFolder();
+    // Opens the folder opened last; false when there is none.
+    bool ReopenLastFolder();
     // Loads the file named in the path box; nothing happens while it is empty.
     bool LoadFile();
     // What a drop of these files does: exactly one file becomes the path;
     // then the file named in the path box is loaded (several files reload the
-    // previous one).
+    // previous one). One folder dropped is opened as a folder.
     void DropFiles(const QStringList& paths);
     // Reloads the file in the path box, discarding unsaved edits.
     void UndoChanges();
@@ -66,8 +79,23 @@ public:
     // Shows the tab with that key; false when there is none.
     bool SelectTab(const QString& key);
 
-    // Stores the window size and the ID3v2 editor's properties.
+    // Stores the window size, the ID3v2 editor's properties and the folder
+    // table's layout.
     void StoreSettings();
+
+    // For the folder view: loads a file of the folder into the window, and
+    // empties the path box, the pages and the editors (the Info page then
+    // shows the note).
+    bool ShowFile(const QString& path);
+    void ClearFileView(const QString& note);
+    korvel::controls::ID3v1* ID3v1Editor() const { return m_ucID3v1; }
+    korvel::controls::ID3v2* ID3v2Editor() const { return m_ucID3v2; }
+    LibraryPanel* Library() const { return m_library; }
+    FolderSession* Folder() const { return m_folder; }
+
+signals:
+    // The save sequence wrote this file (and reloaded it).
+    void fileSaved(const QString& path);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -93,6 +121,9 @@ private:
     int TabIndexOfPage(int pageNumber) const;
 
     std::unique_ptr<QSettings> m_settings;
+    QSplitter* m_splitter = nullptr;
+    LibraryPanel* m_library = nullptr;
+    FolderSession* m_folder = nullptr;
 
     QWidget* m_frmFile = nullptr;
     QLabel* m_lblDescription = nullptr;

@@ -4,6 +4,7 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QUrl>
@@ -31,6 +32,8 @@ QString ListText(const QString& value, int maxLength) {
     if (cut) text += QChar(0x2026);
     return text;
 }
+
+std::string FilePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 QStringList DroppedFiles(const QMimeData* data) {
     QStringList files;

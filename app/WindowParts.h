@@ -1,6 +1,8 @@
 #pragma once
 // Small widgets of the main window: the path box that takes dropped files and
 // the label that acts as a link.
+#include <string>
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QStringList>
@@ -14,6 +16,9 @@ namespace korvel::quelm {
 // characters as \xHH, and text beyond maxLength characters is cut off with an
 // ellipsis.
 QString ListText(const QString& value, int maxLength = 256);
+
+// A path as the operating system spells it, for the library's file calls.
+std::string FilePath(const QString& path);
 
 // The local files among the dragged or dropped items, in their order.
 QStringList DroppedFiles(const QMimeData* data);

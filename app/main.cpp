@@ -1,4 +1,4 @@
-// Quelm: quelm [--tab PAGE] [FILE]
+// Quelm: quelm [--tab PAGE] [FILE | FOLDER]
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -43,12 +43,16 @@ const QCommandLineOption& TabOption() {
 }
 
 void DescribeCommandLine(QCommandLineParser& parser) {
-    parser.setApplicationDescription(QStringLiteral("Shows and edits the tags of an MP3 file."));
+    parser.setApplicationDescription(
+        QStringLiteral("Shows and edits the tags of an MP3 file, or of the MP3 files of a folder."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOption(TabOption());
-    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The MP3 file to open."),
-                                 QStringLiteral("[FILE]"));
+    parser.addPositionalArgument(
+        QStringLiteral("file"),
+        QStringLiteral("The MP3 file to open, or a folder to list. Without one, the folder "
+                       "opened last is listed again."),
+        QStringLiteral("[FILE | FOLDER]"));
 }
 
 }  // namespace
@@ -89,7 +93,7 @@ int main(int argc, char** argv) {
         }
     }
     if (parser.positionalArguments().size() > 1) {
-        qCritical("one file at a time");
+        qCritical("one file or folder at a time");
         return 2;
     }
 
@@ -98,8 +102,15 @@ int main(int argc, char** argv) {
 
     korvel::quelm::MainWindow window;
     window.show();
-    if (!parser.positionalArguments().isEmpty()) {
-        window.OpenFile(QFileInfo(parser.positionalArguments().front()).absoluteFilePath());
+    if (parser.positionalArguments().isEmpty()) {
+        window.ReopenLastFolder();
+    } else {
+        const QFileInfo named(parser.positionalArguments().front());
+        if (named.isDir()) {
+            window.OpenFolder(named.absoluteFilePath());
+        } else {
+            window.OpenFile(named.absoluteFilePath());
+        }
     }
     if (!tabKey.isEmpty()) window.SelectTab(tabKey);
     return app.exec();

@@ -1,5 +1,5 @@
 // The search for the first MPEG audio frame header and the decoding of the
-// header and the "Xing" header behind it. The first input byte chooses where
+// header and the "Xing" or "VBRI" header behind it. The first input byte chooses where
 // the search starts; the rest is the file.
 #include <cstdint>
 

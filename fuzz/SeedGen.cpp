@@ -89,6 +89,7 @@ std::vector<std::pair<std::string, Bytes>> BuildSeeds() {
     // Audio: Xing and Info headers, junk, other versions and layers.
     for (const auto& [name, stream] : std::vector<std::pair<std::string, Mp3Spec>>{
              {"mp3-xing", [] { Mp3Spec s; s.Xing = XingSpec{"Xing", 3, 1000, 417000}; return s; }()},
+             {"mp3-vbri", [] { Mp3Spec s; s.VBRI = VBRISpec{417000, 1000}; return s; }()},
              {"mp3-info", [] { Mp3Spec s; s.Xing = XingSpec{"Info", 1, 5, 0}; s.ChannelMode = 3; return s; }()},
              {"mp3-mpeg2", [] { Mp3Spec s; s.VersionId = 2; s.Frequency = 22050; s.BitRate = 64; s.Xing = XingSpec{}; return s; }()},
              {"mp3-layer1", [] { Mp3Spec s; s.LayerId = 3; s.BitRate = 192; s.Crc = true; return s; }()},

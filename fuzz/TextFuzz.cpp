@@ -1,15 +1,17 @@
-// The byte and text decoders: the ID3v2 helpers, the frame text and header
-// decoding of every frame kind, de-unsynchronisation, inflation with a
-// declared size, and the Windows-1252 / UTF-8 / UTF-16 conversions. The first
-// byte picks a start, a count and a frame kind; the rest is the data.
+// The byte and text decoders: the ID3v2 helpers, the frame content decoder
+// for every frame kind, de-unsynchronisation, bounded inflation, and the
+// Windows-1252 / UTF-8 / UTF-16 conversions. The first byte picks a start, a
+// count and a frame kind; the rest is the data.
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "core/Ansi.h"
 #include "core/Numeric.h"
-#include "id3v2/FrameText.h"
+#include "id3v2/FrameContent.h"
 #include "id3v2/ID3V2Helpers.h"
+#include "id3v2/TagContents.h"
+#include "id3v2/TagFields.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;
@@ -30,18 +32,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (korvel::RemoveUnsynchronisation(bytes, plain) && plain.size() > bytes.size()) std::abort();
     (void)korvel::ID3ErrorText(static_cast<int32_t>(pick) - 8);
 
-    static const char* const kIds[] = {"TIT2", "COMM", "USLT", "SYLT", "WXXX",
-                                       "APIC", "PCNT", "TXXX", "TT2",  "XXXX"};
-    const std::string id = kIds[pick % 10];
-    (void)korvel::frametext::TextData(id, bytes, (pick & 0x40) != 0);
-    (void)korvel::frametext::RemoveHeader(id, bytes);
+    static const char* const kIds[] = {"TIT2", "COMM", "USLT", "SYLT", "WXXX", "APIC", "PCNT", "TXXX",
+                                       "TT2",  "PIC",  "POPM", "PRIV", "UFID", "GEOB", "TIPL", "XXXX"};
+    korvel::FrameRecord record;
+    record.id = kIds[pick % 16];
+    record.data = bytes;
+    const korvel::FrameContent content = korvel::DecodeFrame(record);
+    (void)korvel::FrameValueText(content);
+    (void)korvel::FrameRowText(content, 2 + pick % 3);
     const std::string genre = korvel::AnsiToUtf8(bytes);
-    (void)korvel::frametext::GenreText(genre);
-    (void)korvel::frametext::GenreIDText(genre);
+    (void)korvel::GenreText(genre);
+    (void)korvel::GenreIDText(genre);
+    if (korvel::RemoveUnsynchronisationOf(bytes).size() > bytes.size()) std::abort();
 
     // Compressed frame data with a declared size from its first four bytes.
-    korvel::Bytes compressed = bytes;
-    (void)korvel::frametext::InflateFrameData(compressed, korvel::BytesToLong(bytes, 0, 4));
+    korvel::Bytes inflated;
+    const uint32_t declared = static_cast<uint32_t>(korvel::BytesToLong(bytes, 0, 4)) & 0xFFFFF;
+    bool complete = false;
+    (void)korvel::InflateBounded(bytes, declared, inflated, (pick & 1) != 0 ? &complete : nullptr);
+    if (inflated.size() > declared) std::abort();
 
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     (void)korvel::Utf8ToAnsi(text), (void)korvel::Utf8ToAnsiBytes(text);

@@ -7,6 +7,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
+# The module order: no include goes from a module to one above it.
+scripts/check-layers.sh
 
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen

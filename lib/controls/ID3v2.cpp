@@ -23,9 +23,12 @@
 
 #include "controls/FieldText.h"
 #include "controls/QtMessages.h"
+#include "controls/SharedFields.h"
 #include "controls/Twips.h"
 #include "core/Numeric.h"
 #include "errors/KorvelException.h"
+#include "id3v2/FrameContent.h"
+#include "id3v2/TagContents.h"
 
 namespace korvel::controls {
 
@@ -85,30 +88,29 @@ QString BinaryValue(size_t bytes) {
            QStringLiteral(" Bytes)");
 }
 
-// One row per frame of a version reader: ID, value, and for version 2.3 the
-// description and language.
+// One row per frame of a version reader: ID, value (as korvel info shows
+// it; the size of a frame of plain bytes), description and language.
 template <typename Reader>
 void AddFrameRows(QTreeWidget* list, const Reader& reader) {
     const int32_t count = reader.FrameCount();
     for (int32_t index = 1; index <= count; ++index) {
         const auto frame = reader.GetFrameByIndex(index);
         if (!frame) continue;
+        const korvel::FrameContent content = frame->Content();
         auto* row = new QTreeWidgetItem(list);
         row->setText(0, Text(frame->ID()));
         // One line per row: line breaks show as a pilcrow.
-        QString value = Text(frame->TextData());
+        QString value = Text(korvel::FrameValueText(content));
         value.replace(QStringLiteral("\r\n"), QStringLiteral(" \u00B6 "));
         value.replace(QLatin1Char('\n'), QStringLiteral(" \u00B6 "));
         value.replace(QLatin1Char('\r'), QStringLiteral(" \u00B6 "));
-        if constexpr (requires { frame->Description(); }) {
-            row->setText(2, Text(frame->Description()));
-            row->setText(3, Text(frame->Language()));
-        }
-        if (value.isEmpty()) {
-            const size_t raw = frame->RawData().size();
-            if (raw > 0) value = BinaryValue(raw);
+        if (content.kind == korvel::FrameKind::Binary || content.kind == korvel::FrameKind::Unreadable) {
+            const size_t raw = frame->Record().stored.size() - (frame->ID().size() == 3 ? 6 : 10);
+            value = raw > 0 ? BinaryValue(raw) : QString();
         }
         row->setText(1, value);
+        row->setText(2, Text(content.description));
+        row->setText(3, Text(content.language));
     }
 }
 
@@ -522,16 +524,7 @@ void ID3v2::Clear() {
 // ---- Reading the fields back ----
 
 QString ID3v2::GenreToStore() const {
-    const QString shown = m_cmbGenre->currentText();
-    bool isNumber = false;
-    const int number = m_lblGenreByte->text().toInt(&isNumber);
-    if (isNumber) {
-        const GenrePtr genre = m_genres->getGenreByID(std::to_string(number));
-        if (genre && Text(genre->Description()) == shown) {
-            return QStringLiteral("(%1)").arg(number) + shown;
-        }
-    }
-    return shown;
+    return StoredGenreText(*m_genres, m_lblGenreByte->text(), m_cmbGenre->currentText());
 }
 
 namespace {

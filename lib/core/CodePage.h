@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -42,6 +43,7 @@ public:
     // 0x90, 0x9D) to the C1 controls of the same value, as Windows does.
     std::string Decode(const uint8_t* data, size_t size) const;
     std::string Decode(const Bytes& bytes) const { return Decode(bytes.data(), bytes.size()); }
+    std::string Decode(std::span<const uint8_t> bytes) const { return Decode(bytes.data(), bytes.size()); }
     std::string Decode(std::string_view bytes) const {
         return Decode(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     }

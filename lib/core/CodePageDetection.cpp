@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <map>
 #include <optional>
+#include <set>
 
 #include "core/Ansi.h"
 
@@ -96,18 +97,41 @@ bool IsSeparator(char32_t c, bool twoByte) {
 // frequently used characters, JIS X 0208 level 1). Tag texts of a few words
 // cannot tell the Chinese, Japanese and Korean code pages apart by their
 // validity alone; read in the wrong one, their characters land anywhere.
+bool InByteRange(uint8_t b, uint8_t first, uint8_t last) { return b >= first && b <= last; }
+
 bool FrequentShiftJis(uint8_t lead, uint8_t trail) {
     const unsigned code = lead * 256u + trail;
-    return lead == 0x81 || lead == 0x82 || (lead == 0x83 && trail <= 0x96) ||
-           (code >= 0x889F && code <= 0x9872);
+    return (InByteRange(trail, 0x40, 0x7E) || InByteRange(trail, 0x80, 0xFC)) &&
+           (lead == 0x81 || lead == 0x82 || (lead == 0x83 && trail <= 0x96) || (code >= 0x889F && code <= 0x9872));
 }
 bool FrequentGbk(uint8_t lead, uint8_t trail) {
-    return trail >= 0xA1 && ((lead >= 0xA1 && lead <= 0xA3) || (lead >= 0xB0 && lead <= 0xD7));
+    return InByteRange(trail, 0xA1, 0xFE) && (InByteRange(lead, 0xA1, 0xA3) || InByteRange(lead, 0xB0, 0xD7));
 }
-bool FrequentBig5(uint8_t lead, uint8_t) { return lead >= 0xA1 && lead <= 0xC6; }
-bool FrequentEucKr(uint8_t lead, uint8_t) {
-    return (lead >= 0xA1 && lead <= 0xA3) || (lead >= 0xB0 && lead <= 0xC8);
+bool FrequentBig5(uint8_t lead, uint8_t trail) {
+    return (InByteRange(trail, 0x40, 0x7E) || InByteRange(trail, 0xA1, 0xFE)) && InByteRange(lead, 0xA1, 0xC6);
 }
+bool FrequentEucKr(uint8_t lead, uint8_t trail) {
+    return InByteRange(trail, 0xA1, 0xFE) && (InByteRange(lead, 0xA1, 0xA3) || InByteRange(lead, 0xB0, 0xC8));
+}
+
+// How many characters a two-byte page counts as frequent. Text read in the
+// wrong one of two pages that both find only frequent characters in it is
+// more likely to land in the larger set by chance: the smaller set (Korean
+// syllables rather than the first level of Chinese ideographs, which use
+// the same bytes) is the better explanation.
+size_t FrequentSetSize(bool (*frequent)(uint8_t, uint8_t)) {
+    size_t count = 0;
+    for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
+        for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
+            if (frequent(static_cast<uint8_t>(lead), static_cast<uint8_t>(trail))) ++count;
+        }
+    }
+    return count;
+}
+
+// Different characters beyond ASCII from which the size of the frequent sets
+// counts.
+constexpr size_t kSpecificChars = 8;
 
 // What a detectable code page is for: the alphabets of its letters beyond
 // ASCII and, for the two-byte pages, its frequent characters.
@@ -178,6 +202,7 @@ struct Reading {
     // Of the characters beyond ASCII, the share of frequent ones (1 for the
     // single-byte pages).
     double frequent = 1;
+    size_t distinctWide = 0;  // two-byte pages: different characters beyond ASCII
 };
 
 // The reading, or nothing when a byte does not read as a character (or as a
@@ -188,6 +213,7 @@ std::optional<Reading> Read(const Profile& profile, const std::vector<std::strin
     reading.profile = &profile;
     int wideChars = 0;
     int frequentChars = 0;
+    std::set<unsigned> distinct;
     const bool twoByte = profile.frequent != nullptr;
     for (const std::string& text : texts) {
         const std::u32string chars = Utf8ToUtf32(page.Decode(text));
@@ -225,13 +251,16 @@ std::optional<Reading> Read(const Profile& profile, const std::vector<std::strin
             ++wideChars;
             // Shift_JIS has one-byte half-width kana.
             const bool single = profile.frequent == FrequentShiftJis && lead >= 0xA1 && lead <= 0xDF;
-            if (!single && k + 1 < text.size() && profile.frequent(lead, static_cast<uint8_t>(text[k + 1]))) {
-                ++frequentChars;
+            if (!single && k + 1 < text.size()) {
+                const auto trail = static_cast<uint8_t>(text[k + 1]);
+                distinct.insert(lead * 256u + trail);
+                if (profile.frequent(lead, trail)) ++frequentChars;
             }
             k += single ? 1 : 2;
         }
     }
     if (wideChars > 0) reading.frequent = static_cast<double>(frequentChars) / wideChars;
+    reading.distinctWide = distinct.size();
     return reading;
 }
 
@@ -304,6 +333,18 @@ CodePage ChooseCodePage(const std::vector<std::string>& texts, const std::vector
                             return a.frequent < b.frequent;
                         })->frequent;
     std::erase_if(readings, [&](const Reading& r) { return r.frequent < most; });
+    // Two-byte readings that find only frequent characters: with a few
+    // characters and more, the one with the smaller set of them.
+    size_t smallest = static_cast<size_t>(-1);
+    for (const Reading& r : readings) {
+        if (r.profile->frequent != nullptr && r.distinctWide >= kSpecificChars && most == 1) {
+            smallest = std::min(smallest, FrequentSetSize(r.profile->frequent));
+        }
+    }
+    std::erase_if(readings, [&](const Reading& r) {
+        return r.profile->frequent != nullptr && smallest != static_cast<size_t>(-1) &&
+               FrequentSetSize(r.profile->frequent) > smallest;
+    });
 
     auto plausible = [&](const std::string& name) {
         return std::any_of(readings.begin(), readings.end(),

@@ -7,6 +7,8 @@
 #include "core/FileRoutines.h"
 #include "core/ReplacementFile.h"
 #include "errors/KorvelException.h"
+#include "id3v2/FrameContent.h"
+#include "id3v2/TagContents.h"
 #include "id3v230/ID3V230.h"
 
 namespace korvel {
@@ -23,6 +25,33 @@ bool IsRarSignature(const Bytes& b) {
         if (b[i] != kRar[i]) return false;
     }
     return true;
+}
+
+// The raw bytes of the single-byte strings of an ID3v2 tag's text, user
+// text, comment and lyrics frames. ISO-8859-1 gives every byte a character
+// of its own, so its reading turns back into the bytes.
+std::vector<std::string> SingleByteTexts(const std::shared_ptr<const Bytes>& tag) {
+    std::vector<std::string> texts;
+    try {
+        const TagContentsPtr contents = tag ? ParseTagContents(tag) : nullptr;
+        if (!contents) return texts;
+        static const CodePage latin1 = CodePage::Named("iso-8859-1").value_or(CodePage());
+        auto add = [&](const std::string& text) {
+            const Bytes bytes = latin1.Encode(text);
+            if (!bytes.empty()) texts.emplace_back(bytes.begin(), bytes.end());
+        };
+        for (const FrameRecord& frame : contents->frames) {
+            const FrameKind kind = KindOfFrame(frame.id);
+            if (kind != FrameKind::Text && kind != FrameKind::UserText && kind != FrameKind::Comment) continue;
+            const FrameContent content = DecodeFrame(frame, latin1);
+            if (content.encoding != 0) continue;
+            add(content.description);
+            for (const std::string& value : content.values) add(value);
+        }
+    } catch (...) {
+        // A tag that cannot be read gives no evidence.
+    }
+    return texts;
 }
 
 bool StartsWithTag(const Bytes& b) {
@@ -59,7 +88,7 @@ bool FileHandler::Create(const std::string& FileName) {
     m_id3v1 = std::make_shared<ID3V1Tag>();
     m_lyricsTrailer.clear();
     m_id3v1Record.clear();
-    m_codePage = korvel::CodePage();
+    m_id3v2Bytes.reset();
     try {
         BinaryFile file(FileName);
         Bytes head = file.ReadAt(0, 10);
@@ -72,9 +101,13 @@ bool FileHandler::Create(const std::string& FileName) {
             m_fileType = 3;
             throw KorvelException("Create", "This is a RAR-File");
         }
+        // A fixed code page is known before the tags are read; "auto" needs
+        // all their texts first.
+        const CodePageChoice choice = m_codePageChoice.value_or(DefaultCodePage());
+        m_codePage = choice.IsAutomatic() ? korvel::CodePage() : choice.Page();
         DetectTagsAndAudio(file, head);
         ReadTail(file);
-        ResolveCodePage();
+        if (choice.IsAutomatic()) DetectFileCodePage();
         DecodeID3v1(m_id3v1Record);
         m_fileType = 1;
         return true;
@@ -97,13 +130,23 @@ void FileHandler::DetectTagsAndAudio(const BinaryFile& file, const Bytes& head) 
     if (head[0] == 'I' && head[1] == 'D' && head[2] == '3') {
         m_id3v2Header = ID3V2Header::FromBytes(head);
         if (IsValidID3V2Header(m_id3v2Header)) {
-            // ID3v2: the facade is to read its encoding-0 frames in the code
-            // page ResolveCodePage settles on (m_codePage), which it does not
-            // take yet.
-            m_id3v2->Init(m_fileName, m_id3v2Header);
+            // The whole tag is read here, with this open file: the readers
+            // work on these bytes and never read the file again. Under "auto"
+            // the code page is not known yet; DetectFileCodePage passes the
+            // one it finds.
+            m_id3v2Bytes = std::make_shared<const Bytes>(file.ReadAt(0, TagExtent(head)));
+            m_id3v2->Init(m_fileName, m_id3v2Header, m_id3v2Bytes, m_codePage);
             m_hasID3V2 = true;
             // The search begins on the tag's last byte (Size counts the header).
             audioStart = m_id3v2->Size() - 1;
+            // Some writers put a second tag straight behind the first (and
+            // leave the first in place): further tags are passed over so that
+            // their bytes are not taken for audio. The first stays the file's.
+            int64_t end = static_cast<int64_t>(TagExtent(head));
+            for (size_t next = TagExtent(file.ReadAt(end, 10)); next > 0; next = TagExtent(file.ReadAt(end, 10))) {
+                end += static_cast<int64_t>(next);
+                audioStart = end - 1;
+            }
         }
     }
     if (!m_hasID3V2) m_id3v2 = std::make_shared<korvel::ID3V2Tag>();
@@ -132,7 +175,11 @@ void FileHandler::ReadTail(const BinaryFile& file) {
     constexpr int64_t kTail = ID3V1Tag::kTagLength + kTrailer;
     const int64_t length = file.Length();
     if (length < kTail) {
-        m_id3v1Record = file.ReadExact(length - ID3V1Tag::kTagLength, ID3V1Tag::kTagLength);
+        // A bare ID3v2 tag shorter than a record has no ID3v1 tag; any other
+        // file that short cannot be read.
+        if (length >= ID3V1Tag::kTagLength || !m_hasID3V2) {
+            m_id3v1Record = file.ReadExact(length - ID3V1Tag::kTagLength, ID3V1Tag::kTagLength);
+        }
         return;
     }
     const Bytes tail = file.ReadExact(length - kTail, static_cast<size_t>(kTail));
@@ -148,14 +195,10 @@ korvel::CodePage FileHandler::WritingCodePage() const {
     return choice.IsAutomatic() ? m_codePage : choice.Page();
 }
 
-void FileHandler::ResolveCodePage() {
-    const CodePageChoice choice = m_codePageChoice.value_or(DefaultCodePage());
-    if (!choice.IsAutomatic()) {
-        m_codePage = choice.Page();
-        return;
-    }
-    // All single-byte texts of the file together: the ID3v1 fields and the
-    // Lyrics3 fields (read once more, in the detected page, when asked for).
+void FileHandler::DetectFileCodePage() {
+    // All single-byte texts of the file together: the ID3v1 fields, the
+    // Lyrics3 fields (read once more, in the detected page, when asked for)
+    // and the ID3v2 frames in encoding 0.
     std::vector<std::string> texts;
     if (StartsWithTag(m_id3v1Record)) texts = ID3V1Tag::LegacyTexts(m_id3v1Record);
     if (!m_lyricsTrailer.empty() && korvel::LyricsTag::IsTrailer(m_lyricsTrailer)) {
@@ -168,9 +211,14 @@ void FileHandler::ResolveCodePage() {
             // reports the failure.
         }
     }
-    // ID3v2: the raw bytes of the frames in encoding 0 belong here as well,
-    // once the facade hands them out.
+    if (m_hasID3V2) {
+        const std::vector<std::string> id3v2 = SingleByteTexts(m_id3v2Bytes);
+        texts.insert(texts.end(), id3v2.begin(), id3v2.end());
+    }
     m_codePage = DetectCodePage(texts);
+    if (m_hasID3V2 && !m_codePage.IsDefault()) {
+        m_id3v2->Init(m_fileName, m_id3v2Header, m_id3v2Bytes, m_codePage);
+    }
 }
 
 EID3TagConstants FileHandler::readTag() {
@@ -248,30 +296,12 @@ bool FileHandler::createID3V2Tag(ID3V230Ptr theTag) {
     m_lyricsTrailer.clear();
     auto tag = std::make_shared<ID3V230>();
     tag->AttachFile(m_fileName);
-    tag->LoadFrames();
     // The file holds ID3v2 frames after all.
     if (tag->FrameCount() > 0) return false;
-    tag->setAlbum(theTag->Album());
-    tag->setArtist(theTag->Artist());
-    tag->setArtistURL(theTag->ArtistURL());
-    tag->setComments(theTag->Comments());
-    tag->setComposer(theTag->Composer());
-    tag->setCopyright(theTag->Copyright());
-    tag->setEncodedBy(theTag->EncodedBy());
-    tag->setGenre(theTag->Genre());
-    tag->setLyricsSynced(theTag->LyricsSynced());
-    tag->setLyricsUnsynced(theTag->LyricsUnsynced());
-    tag->setMood(theTag->Mood());
-    tag->setOriginalArtist(theTag->OriginalArtist());
+    for (const TagFieldInfo& field : TagFields()) {
+        if (field.field != TagField::Year) tag->SetFieldValue(field.field, theTag->FieldValue(field.field));
+    }
     tag->setPicture(theTag->Picture());
-    tag->setPreference(theTag->Preference());
-    tag->setSituation(theTag->Situation());
-    tag->setSong(theTag->Song());
-    tag->setTempo(theTag->Tempo());
-    tag->setTitle(theTag->Title());
-    tag->setTrack(theTag->Track());
-    tag->setUserText(theTag->UserText());
-    tag->setUserURL(theTag->UserURL());
     // A tag without a year does not get the year 0.
     if (!theTag->FrameValue(ID3FID_YEAR).IsBlank()) tag->setYear(theTag->Year());
     if (tag->UpdateTag(ID3TT_ID3V2)) return true;

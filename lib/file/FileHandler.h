@@ -140,9 +140,10 @@ private:
     // Reads the ID3v1 tag and the bytes in front of it in one read.
     void ReadTail(const BinaryFile& file);
     EID3TagConstants DecodeID3v1(const Bytes& record);
-    // Settles the code page of the file that Create is reading (before its
-    // single-byte texts are decoded).
-    void ResolveCodePage();
+    // Under "auto": finds the code page of the file that Create is reading
+    // from all its single-byte texts, before the ID3v1 tag is decoded, and
+    // hands it to the ID3v2 facade.
+    void DetectFileCodePage();
     // The trailer bytes Create read, while they still describe the file as
     // the held ID3v1 tag does; null otherwise.
     const Bytes* KnownLyricsTrailer() const;
@@ -164,6 +165,8 @@ private:
     korvel::CodePage m_codePage;
     // The last 128 bytes of the file as Create read them.
     Bytes m_id3v1Record;
+    // The ID3v2 tag as Create read it (null without one).
+    std::shared_ptr<const Bytes> m_id3v2Bytes;
     // The 15 bytes in front of the ID3v1 tag (or of the end of the file when
     // it has none) as Create read them, where a Lyrics3 tag ends; empty when
     // unknown or no longer valid. m_trailerHasID3v1 tells which of the two.

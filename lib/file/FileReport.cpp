@@ -4,6 +4,8 @@
 #include <utility>
 
 #include "file/FileHandler.h"
+#include "id3v2/FrameContent.h"
+#include "id3v2/TagContents.h"
 
 namespace korvel {
 
@@ -39,35 +41,13 @@ void AppendID3v2Rows(FileHandler& file, std::vector<AttributeRow>& rows,
             failures->push_back(*tag->ErrorObject());
         }
     };
-    if (v == "2.2.0") {
-        if (const ID3V22TagPtr reader = tag->ID3V22Tag()) {
-            for (int32_t i = 1; i <= reader->FrameCount(); ++i) {
-                const ID3V22FramePtr frame = reader->GetFrameByIndex(i);
-                rows.push_back({"ID3v2:" + frame->ID(), frame->TextData()});
-            }
-        }
-        reportFailure();
-    } else if (v == "2.3.0") {
-        if (const ID3V23TagPtr reader = tag->ID3V23Tag()) {
-            for (int32_t i = 1; i <= reader->FrameCount(); ++i) {
-                const ID3V23FramePtr frame = reader->GetFrameByIndex(i);
-                if (!frame) continue;
-                // Appended in place: a picture's text is large.
-                std::string value = frame->TextData();
-                value += " (";
-                value += frame->Description();
-                value += ", ";
-                value += frame->Language();
-                value += ")";
-                rows.push_back({"ID3v2:" + frame->ID(), std::move(value)});
-            }
-        }
-        reportFailure();
-    } else if (v == "2.4.0") {
-        if (const ID3V24TagPtr reader = tag->ID3V24Tag()) {
-            for (int32_t i = 1; i <= reader->FrameCount(); ++i) {
-                const ID3V24FramePtr frame = reader->GetFrameByIndex(i);
-                rows.push_back({"ID3v2:" + frame->ID(), frame->TextData()});
+    if (v == "2.2.0" || v == "2.3.0" || v == "2.4.0") {
+        // Every frame of the tag, in file order, duplicates included.
+        if (tag->IsLoaded() || tag->loadTag()) {
+            const TagContents& contents = *tag->Contents();
+            for (const FrameRecord& frame : contents.frames) {
+                rows.push_back({"ID3v2:" + frame.id,
+                                FrameRowText(DecodeFrame(frame, contents.codePage), version->Minor())});
             }
         }
         reportFailure();

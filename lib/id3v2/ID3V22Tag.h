@@ -1,43 +1,24 @@
 #pragma once
-// The read-only reader of an ID3v2.2 tag (three-character frame IDs,
-// three-byte frame sizes, no frame flags) at the start of an MP3 file.
+// The reader of an ID3v2.2 tag (three-character frame IDs, three-byte frame
+// sizes, no frame flags) at the start of an MP3 file. Read-only.
 #include <cstdint>
 #include <memory>
-#include <span>
 #include <string>
 
-#include "core/BinaryFile.h"
-#include "core/Types.h"
-#include "id3v2/FrameReader.h"
+#include "id3v2/ID3V2Frame.h"
 #include "id3v2/ID3V2Helpers.h"
 
 namespace korvel {
 
-class ID3V22Frame {
+class ID3V22Frame : public ID3V2Frame {
 public:
-    // The three-character frame ID (three blanks for a frame of size 0).
-    std::string ID() const { return m_id; }
-    Bytes RawData() const { return m_data; }
-    // Text of a text frame ("T.."); "" for every other frame.
-    std::string TextData() const;
+    using ID3V2Frame::ID3V2Frame;
 
-    bool IsArtist() const { return m_id == "TP1"; }
-    bool IsAlbum() const { return m_id == "TAL"; }
-    bool IsTitle() const { return m_id == "TT2"; }
-    bool IsGenre() const { return m_id == "TCO"; }
-    bool IsYear() const { return m_id == "TYE"; }
-
-    // Library-internal.
-    bool ParseFrame(std::span<const uint8_t> record);
-    bool IsPadding() const { return m_paddingReached; }
-    // Bytes the frame takes in the tag: size + 6.
-    int64_t TotalSize() const;
-
-private:
-    std::string m_id;
-    Bytes m_sizeBytes;
-    Bytes m_data;
-    bool m_paddingReached = false;
+    bool IsArtist() const { return Is("TP1"); }
+    bool IsAlbum() const { return Is("TAL"); }
+    bool IsTitle() const { return Is("TT2"); }
+    bool IsGenre() const { return Is("TCO"); }
+    bool IsYear() const { return Is("TYE"); }
 };
 
 using ID3V22FramePtr = std::shared_ptr<ID3V22Frame>;
@@ -46,24 +27,22 @@ class ID3V22Tag : public ID3V2FrameReader<ID3V22Frame> {
 public:
     ID3V22Tag() = default;
 
-    std::string Artist() const { return GetText("TP1"); }
-    std::string Album() const { return GetText("TAL"); }
-    std::string Title() const { return GetText("TT2"); }
+    std::string Artist() const;
+    std::string Album() const;
+    std::string Title() const;
     // The raw content-type text.
-    std::string Genre() const { return GetText("TCO"); }
-    std::string Track() const { return GetText("TRK"); }
-    std::string Year() const { return GetText("TYE"); }
+    std::string Genre() const;
+    std::string Track() const;
+    std::string Year() const;
 
     bool removeTag() { return RefuseRemoving("removeTag"); }
     bool canSave() { return RefuseSaving("canSave"); }
     bool saveTag() { return RefuseSaving("saveTag"); }
 
-    // Library-internal.
+    // Library-internal: reads the tag from the open file (false when it is
+    // not a readable version 2.2 tag; a failed read throws).
     bool LoadFromFile(const BinaryFile& file, int64_t fileLength, int32_t tagPosition,
                       const ID3V2Header& header);
-
-private:
-    bool ParseFrames(const Bytes& data);
 };
 
 using ID3V22TagPtr = std::shared_ptr<ID3V22Tag>;

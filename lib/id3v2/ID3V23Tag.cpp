@@ -1,217 +1,118 @@
 #include "id3v2/ID3V23Tag.h"
 
 #include "core/Ansi.h"
+#include "core/BinaryFile.h"
 #include "core/Numeric.h"
-#include "id3v2/FrameText.h"
+#include "errors/KorvelException.h"
+#include "id3v2/FrameContent.h"
+#include "id3v2/TagContents.h"
+#include "id3v2/UpdatableTag.h"
 
 namespace korvel {
 
-namespace {
-
-constexpr int64_t kFrameHeaderSize = 10;
-
-constexpr uint8_t kCompressed = 0x80;
-constexpr uint8_t kEncrypted = 0x40;
-constexpr uint8_t kGrouped = 0x20;
-
-constexpr uint8_t kTagExtendedHeader = 0x40;
-constexpr uint8_t kTagRejectedFlags = 0x0E;
-
-}  // namespace
-
-// ---------------------------------------------------------------- frame
-
-std::string ID3V23Frame::ID() const {
-    return m_updatableFrame ? m_updatableFrame->FrameAbbr() : m_id;
+uint8_t ID3V23Frame::GroupIdentifier() const {
+    return Record().group < 0 ? 0 : static_cast<uint8_t>(Record().group);
 }
 
-int64_t ID3V23Frame::TotalSize() const {
-    if (m_updatableFrame) {
-        int64_t total = 0;
-        for (const ID3V230FieldPtr& field : *m_updatableFrame->colFields) total += field->lSize;
-        return total;
-    }
-    return static_cast<int64_t>(BytesToLong(m_sizeBytes, 0, 4)) + kFrameHeaderSize;
+uint8_t ID3V23Frame::EncryptionMethod() const {
+    return Record().encryption < 0 ? 0 : static_cast<uint8_t>(Record().encryption);
 }
 
-Bytes ID3V23Frame::removeHeader() const { return frametext::RemoveHeader(m_id, m_data); }
+ID3V23Tag::ID3V23Tag() : m_updatableTag(MakeUpdatableTag()) {}
 
-PicturePtr ID3V23Frame::createPicture() const {
-    if (m_updatableFrame) return m_updatableFrame->Picture;
-    return PictureFromBytes(removeHeader());
-}
+ID3V23Tag::~ID3V23Tag() = default;
 
-Bytes ID3V23Frame::PictureRAW() const {
-    return m_updatableFrame ? m_updatableFrame->PictureRAW() : removeHeader();
-}
-
-std::string ID3V23Frame::TextData() const {
-    if (m_updatableFrame) return m_updatableFrame->vValue.ToString();
-    return frametext::TextData(m_id, m_data, m_encrypted);
-}
-
-std::string ID3V23Frame::Description() const {
-    return m_updatableFrame ? m_updatableFrame->sDescription : "";
-}
-
-std::string ID3V23Frame::Language() const {
-    return m_updatableFrame ? m_updatableFrame->vLanguage.ToString() : "";
-}
-
-bool ID3V23Frame::ParseFrame(std::span<const uint8_t> record) {
-    if (record.size() < static_cast<size_t>(kFrameHeaderSize)) return false;
-    if (record[0] == 0) {
-        m_paddingReached = true;
-        return false;
-    }
-    const Bytes head = frametext::Slice(record, 0, kFrameHeaderSize);
-    m_id = BytesToString(head, 0, 4);
-    m_sizeBytes = frametext::Slice(record, 4, 4);
-    m_statusFlags = record[8];
-    m_formatFlags = record[9];
-    const int32_t size = BytesToLong(m_sizeBytes, 0, 4);
-    if (size < 0) return false;
-    if (size < 1) {
-        m_id = "    ";
-        return true;
-    }
-    // The record must hold exactly the frame the size field describes.
-    if (static_cast<int64_t>(record.size()) < kFrameHeaderSize + size) return false;
-
-    size_t hdr = kFrameHeaderSize;
-    if (m_formatFlags & kCompressed) {
-        if (hdr + 4 > record.size()) return false;
-        m_decompressedSize = frametext::Slice(record, hdr, 4);
-        hdr += 4;
-    }
-    if (m_formatFlags & kEncrypted) {
-        if (hdr + 1 > record.size()) return false;
-        m_encryptionMethod = record[hdr];
-        hdr += 1;
-    }
-    if (m_formatFlags & kGrouped) {
-        if (hdr + 1 > record.size()) return false;
-        m_groupIdentifier = record[hdr];
-        hdr += 1;
-    }
-    m_extraHeaderBytes = static_cast<int32_t>(hdr - kFrameHeaderSize);
-    if (size < m_extraHeaderBytes) return false;
-    m_data = frametext::Slice(record, hdr, static_cast<size_t>(size - m_extraHeaderBytes));
-
-    if (m_formatFlags & kEncrypted) {
-        m_encrypted = true;
-        return true;
-    }
-    if (m_formatFlags & kCompressed) return Decompress();
-    return true;
-}
-
-bool ID3V23Frame::Decompress() {
-    return frametext::InflateFrameData(m_data, BytesToLong(m_decompressedSize, 0, 4));
-}
-
-// ---------------------------------------------------------------- tag
-
-ID3V23Tag::ID3V23Tag() = default;
-
-bool ID3V23Tag::AttachUpdatable(const std::string& fileName) {
+bool ID3V23Tag::AttachUpdatable(const std::string& fileName, std::shared_ptr<const TagContents> contents) {
     try {
-        m_updatableTag->AttachFile(fileName);
+        if (!m_updatableTag) throw KorvelException("canSave", "Saving is not supported.");
+        if (!contents) {
+            BinaryFile file(fileName);
+            std::string problem;
+            contents = ReadTagContents(file, CodePage(), &problem);
+            if (!contents) {
+                throw KorvelException("LoadFrames", "The ID3v2 tag cannot be changed: " + problem);
+            }
+        }
     } catch (...) {
         m_error->CopyError();
         return false;
     }
+    Load(std::move(contents));
+    m_fileName = fileName;
     m_updatable = true;
+    m_attached = false;
     return true;
 }
 
-int32_t ID3V23Tag::FrameCount() const {
-    return m_updatable ? m_updatableTag->Frames()->Count() : ID3V2FrameReader::FrameCount();
+bool ID3V23Tag::LoadFromFile(const BinaryFile& file, int64_t /*fileLength*/, int32_t /*tagPosition*/,
+                             const ID3V2Header& header) {
+    try {
+        return LoadTagFromFile(file, header, 3);
+    } catch (...) {
+        return false;
+    }
 }
 
-ID3V23FramePtr ID3V23Tag::GetFrameByIndex(int32_t Index) const {
-    if (!m_updatable) return ID3V2FrameReader::GetFrameByIndex(Index);
-    const ID3V230FramePtr source = m_updatableTag->Frames()->Item(Index);
-    if (!source) return nullptr;
-    auto frame = std::make_shared<ID3V23Frame>();
-    frame->WrapUpdatableFrame(source);
-    return frame;
+UpdatableTag* ID3V23Tag::Writable() const {
+    if (!m_updatable || !m_updatableTag) return nullptr;
+    if (!m_attached) {
+        try {
+            m_updatableTag->Attach(m_fileName, Contents());
+        } catch (...) {
+            m_error->CopyError();
+            return nullptr;
+        }
+        m_attached = true;
+    }
+    return m_updatableTag.get();
 }
 
-std::string ID3V23Tag::Artist() const {
-    return m_updatable ? m_updatableTag->Artist() : GetText("TPE1");
-}
-void ID3V23Tag::setArtist(const std::string& value) {
-    if (m_updatable) m_updatableTag->setArtist(value);
-}
-std::string ID3V23Tag::Album() const {
-    return m_updatable ? m_updatableTag->Album() : GetText("TALB");
-}
-void ID3V23Tag::setAlbum(const std::string& value) {
-    if (m_updatable) m_updatableTag->setAlbum(value);
-}
-std::string ID3V23Tag::Title() const {
-    return m_updatable ? m_updatableTag->Title() : GetText("TIT2");
-}
-void ID3V23Tag::setTitle(const std::string& value) {
-    if (m_updatable) m_updatableTag->setTitle(value);
+std::shared_ptr<UpdatableTag> ID3V23Tag::UpdatableTag() const {
+    return Writable() != nullptr ? m_updatableTag : nullptr;
 }
 
-std::string ID3V23Tag::GenreID() const {
-    return m_updatable ? "" : frametext::GenreIDText(GetText("TCON"));
+std::string ID3V23Tag::Field(TagField field) const {
+    if (m_updatable && m_attached) return m_updatableTag->FieldValue(field);
+    return Contents() ? FieldText(*Contents(), field) : "";
 }
+
+void ID3V23Tag::SetField(TagField field, const std::string& value) {
+    if (korvel::UpdatableTag* tag = Writable()) tag->SetFieldValue(field, value);
+}
+
+std::string ID3V23Tag::GenreID() const { return m_updatable ? "" : GenreIDText(Field(TagField::Genre)); }
 
 std::string ID3V23Tag::Genre() const {
-    return m_updatable ? m_updatableTag->Genre() : frametext::GenreText(GetText("TCON"));
-}
-void ID3V23Tag::setGenre(const std::string& value) {
-    if (m_updatable) m_updatableTag->setGenre(value);
+    const std::string text = Field(TagField::Genre);
+    return m_updatable ? TrimBlanks(text) : GenreText(text);
 }
 
 bool ID3V23Tag::splittedGenre(int16_t& GenreID, std::string& GenreDescription) {
-    if (m_updatable) return m_updatableTag->SplitGenre(GenreID, GenreDescription);
-    const std::string text = GetText("TCON");
+    if (m_updatable) {
+        korvel::UpdatableTag* tag = Writable();
+        return tag != nullptr && tag->SplitGenre(GenreID, GenreDescription);
+    }
+    const std::string text = Field(TagField::Genre);
     if (!text.empty() && text[0] == '(') {
-        GenreDescription = frametext::GenreText(text);
+        GenreDescription = GenreText(text);
         // The number in parentheses, when it is one.
-        if (const auto number = ParseNumber(frametext::GenreIDText(text))) {
+        if (const auto number = ParseNumber(GenreIDText(text))) {
             if (const auto id = ToInt16(*number)) GenreID = *id;
         }
     }
     return true;
 }
 
-std::string ID3V23Tag::Track() const {
-    return m_updatable ? m_updatableTag->Track() : GetText("TRCK");
-}
-void ID3V23Tag::setTrack(const std::string& value) {
-    if (m_updatable) m_updatableTag->setTrack(value);
-}
-
 std::string ID3V23Tag::Year() const {
-    return m_updatable ? std::to_string(m_updatableTag->Year()) : GetText("TYER");
-}
-
-void ID3V23Tag::setYear(const std::string& value) {
-    if (!m_updatable) return;
-    // An empty year removes the year instead of storing 0.
-    if (TrimBlanks(value).empty()) {
-        m_updatableTag->SetFrameValue(ID3FID_YEAR, TagValue(std::string()));
-        return;
-    }
-    int16_t year = 0;
-    if (const auto number = ParseNumber(value)) {
-        if (const auto converted = ToInt16(*number)) year = *converted;
-    }
-    // A tag without a year reads as year 0; writing that 0 back must not give
-    // the file a year it never had.
-    if (year == 0 && m_updatableTag->FrameValue(ID3FID_YEAR).IsEmpty()) return;
-    m_updatableTag->setYear(year);
+    if (!m_updatable || m_attached) return Field(TagField::Year);
+    // As the updatable tag answers it: the number of the year text.
+    return std::to_string(ToInt16(LeadingNumber(Field(TagField::Year))).value_or(0));
 }
 
 bool ID3V23Tag::removeTag() {
-    if (!m_updatable) return RefuseRemoving("Remove functionality");
-    const int32_t code = m_updatableTag->StripTag(ID3TT_ID3V2);
+    korvel::UpdatableTag* tag = Writable();
+    if (tag == nullptr) return RefuseRemoving("Remove functionality");
+    const int32_t code = tag->StripTag(2);
     if (code == 0) return true;
     m_error->Set(1, "removeTag", "Unable to remove the tag: " + ID3ErrorText(code));
     return false;
@@ -219,82 +120,46 @@ bool ID3V23Tag::removeTag() {
 
 bool ID3V23Tag::canSave() {
     std::string message;
-    const bool available = m_updatableTag->CheckLibrary(message);
+    const bool available = m_updatableTag && m_updatableTag->CheckLibrary(message);
     if (!available) m_error->Set(1, "canSave", "Saving is not supported.\r\n\r\n" + message);
     return available;
 }
 
 bool ID3V23Tag::saveTag() {
-    if (!m_updatable) return RefuseSaving("saveTag");
-    const bool saved = m_updatableTag->UpdateTag(ID3TT_ID3V2);
+    korvel::UpdatableTag* tag = Writable();
+    if (tag == nullptr) return RefuseSaving("saveTag");
+    const bool saved = tag->UpdateTag(2);
     m_error->Set(2, "saveTag", "Unable to save the ID3v23 tag.");
     return saved;
 }
 
 PicturePtr ID3V23Tag::Picture() const {
-    if (m_updatable) return m_updatableTag->Picture();
-    const ID3V23FramePtr frame = GetFrameByID("APIC");
-    return frame ? frame->createPicture() : nullptr;
+    if (m_updatable && m_attached) return m_updatableTag->FieldPicture();
+    if (!m_updatable) {
+        const ID3V23FramePtr frame = GetFrameByID("APIC");
+        return frame ? frame->createPicture() : nullptr;
+    }
+    // As the updatable tag picks it: the first picture without a
+    // description, else the last picture; bytes that are no image still give
+    // a picture (handle 0), so that handing it back changes nothing.
+    Bytes image;
+    for (int32_t i = 1; i <= FrameCount(); ++i) {
+        const ID3V23FramePtr frame = GetFrameByIndex(i);
+        if (!frame->IsPicture()) continue;
+        const FrameContent content = frame->Content();
+        image.assign(content.data.begin(), content.data.end());
+        if (content.description.empty()) break;
+    }
+    return image.empty() ? nullptr : PictureObject::FromBytes(std::move(image));
 }
+
 void ID3V23Tag::setPicture(const PicturePtr& value) {
-    if (m_updatable) m_updatableTag->setPicture(value);
+    if (korvel::UpdatableTag* tag = Writable()) tag->SetFieldPicture(value);
 }
 
-// The text properties: read from the updatable tag or from the frame of that
-// ID; written to the updatable tag only.
-#define KORVEL_V23_TEXT(NAME, SETTER, FRAME, SOURCE, SOURCE_SETTER)          \
-    std::string ID3V23Tag::NAME() const {                                    \
-        return m_updatable ? m_updatableTag->SOURCE() : GetText(FRAME);      \
-    }                                                                        \
-    void ID3V23Tag::SETTER(const std::string& value) {                       \
-        if (m_updatable) m_updatableTag->SOURCE_SETTER(value);               \
-    }
-
-KORVEL_V23_TEXT(LyricsUnsynced, setLyricsUnsynced, "USLT", LyricsUnsynced, setLyricsUnsynced)
-KORVEL_V23_TEXT(LyricsSynced, setLyricsSynced, "SYLT", LyricsSynced, setLyricsSynced)
-KORVEL_V23_TEXT(UserURL, setUserURL, "WXXX", UserURL, setUserURL)
-KORVEL_V23_TEXT(Comment, setComment, "COMM", Comments, setComments)
-KORVEL_V23_TEXT(Composer, setComposer, "TCOM", Composer, setComposer)
-KORVEL_V23_TEXT(OriginalArtist, setOriginalArtist, "TOPE", OriginalArtist, setOriginalArtist)
-KORVEL_V23_TEXT(Copyright, setCopyright, "TCOP", Copyright, setCopyright)
-KORVEL_V23_TEXT(EncodedBy, setEncodedBy, "TENC", EncodedBy, setEncodedBy)
-
-#undef KORVEL_V23_TEXT
-
-bool ID3V23Tag::LoadFromFile(const BinaryFile& file, int64_t fileLength, int32_t tagPosition,
-                             const ID3V2Header& header) {
-    BeginLoad(header, fileLength, tagPosition);
-    m_extendedHeaderSize.clear();
-    try {
-        if (header.Flags & kTagRejectedFlags) return false;
-        Bytes data;
-        if (!ReadTagData(file, data)) return false;
-        int64_t start = 0;
-        if (header.Flags & kTagExtendedHeader) {
-            if (data.size() < 4) return false;
-            const int32_t extendedSize = BytesToLong(data, 0, 4);
-            if (extendedSize < 1) return false;
-            m_extendedHeaderSize.assign(data.begin(), data.begin() + 4);
-            start = static_cast<int64_t>(extendedSize) + 4;
-        }
-        if (ParseFrames(data, start)) return true;
-    } catch (...) {
-    }
-    ClearFrames();
-    return false;
-}
-
-bool ID3V23Tag::ParseFrames(const Bytes& data, int64_t start) {
-    const int64_t size = static_cast<int64_t>(data.size());
-    // A lone byte at the end is not read.
-    return CollectFrames(start, size - 1, size, [&](int64_t pos, ID3V23Frame& frame) {
-        const int32_t sizeField = BytesToLong(data, static_cast<int32_t>(pos + 4), 4);
-        if (sizeField < 0) return false;
-        const int64_t frameSize = static_cast<int64_t>(sizeField) + kFrameHeaderSize;
-        if (pos + frameSize > size) return false;
-        return frame.ParseFrame(
-            std::span<const uint8_t>(data.data() + pos, static_cast<size_t>(frameSize)));
-    });
+Bytes ID3V23Tag::ExtendedHeaderSize() const {
+    if (!Contents() || Contents()->extendedHeader.size() < 4) return {};
+    return Bytes(Contents()->extendedHeader.begin(), Contents()->extendedHeader.begin() + 4);
 }
 
 }  // namespace korvel

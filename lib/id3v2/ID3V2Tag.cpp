@@ -2,12 +2,14 @@
 
 #include "core/BinaryFile.h"
 #include "errors/KorvelException.h"
+#include "id3v2/TagContents.h"
 
 namespace korvel {
 
 ID3V2Tag::ID3V2Tag() = default;
 
-void ID3V2Tag::Init(const std::string& fileName, const ID3V2Header& header) {
+void ID3V2Tag::Init(const std::string& fileName, const ID3V2Header& header, std::shared_ptr<const Bytes> tag,
+                    const CodePage& codePage) {
     m_loaded = false;
     m_fileName = fileName;
     m_version->SetMinor(header.MajorVersion);
@@ -16,6 +18,9 @@ void ID3V2Tag::Init(const std::string& fileName, const ID3V2Header& header) {
              (int32_t{header.Size[2]} << 7) + int32_t{header.Size[3]} + 10;
     m_headerPresent = true;
     m_header = header;
+    m_tagBytes = std::move(tag);
+    m_codePage = codePage;
+    m_contents.reset();
 }
 
 bool ID3V2Tag::loadTag() {
@@ -26,40 +31,35 @@ bool ID3V2Tag::loadTag() {
             const int version = m_header.MajorVersion;
             if (version < 2 || version > 4) return false;
             m_tagPosition = 1;
-            switch (version) {
-                case 2: {
-                    auto reader = std::make_shared<korvel::ID3V22Tag>();
-                    BinaryFile file(m_fileName);
-                    if (reader->LoadFromFile(file, file.Length(), m_tagPosition, m_header)) {
-                        m_v22 = reader;
-                        result = true;
-                    }
-                    break;
+            // The tag is read into the frame model once; every reader works
+            // on that.
+            if (!m_contents) {
+                if (m_tagBytes) {
+                    m_contents = ParseTagContents(m_tagBytes, m_codePage);
+                } else {
+                    m_contents = ReadTagContents(BinaryFile(m_fileName), m_codePage);
                 }
-                case 3: {
-                    // With id3lib the tag is read through the updatable tag
-                    // (and can be saved), otherwise by the own parser. A tag
-                    // that id3lib is not given (its structure is damaged)
-                    // stays with the own parser, read-only; the reader's
-                    // error record says why.
-                    auto reader = std::make_shared<korvel::ID3V23Tag>();
-                    result = reader->canSave() && reader->AttachUpdatable(m_fileName);
-                    if (!result) {
-                        BinaryFile file(m_fileName);
-                        result = reader->LoadFromFile(file, file.Length(), m_tagPosition, m_header);
-                    }
-                    m_v23 = reader;
-                    break;
+            }
+            if (m_contents && m_contents->version == version) {
+                switch (version) {
+                    case 2:
+                        m_v22 = std::make_shared<korvel::ID3V22Tag>();
+                        m_v22->Load(m_contents);
+                        break;
+                    case 3:
+                        // A tag that can be changed is changed (and saved)
+                        // through the updatable tag; otherwise it is read-only.
+                        m_v23 = std::make_shared<korvel::ID3V23Tag>();
+                        if (!(m_v23->canSave() && m_v23->AttachUpdatable(m_fileName, m_contents))) {
+                            m_v23->Load(m_contents);
+                        }
+                        break;
+                    default:
+                        m_v24 = std::make_shared<korvel::ID3V24Tag>();
+                        m_v24->Load(m_contents);
+                        break;
                 }
-                case 4: {
-                    auto reader = std::make_shared<korvel::ID3V24Tag>();
-                    BinaryFile file(m_fileName);
-                    if (reader->LoadFromFile(file, file.Length(), m_tagPosition, m_header)) {
-                        m_v24 = reader;
-                        result = true;
-                    }
-                    break;
-                }
+                result = true;
             }
         }
     } catch (...) {
@@ -92,153 +92,77 @@ ID3V23TagPtr ID3V2Tag::WritableTag() {
     return m_v23;
 }
 
-template <typename T, typename F2, typename F3, typename F4>
-T ID3V2Tag::Route(T empty, F2 read22, F3 read23, F4 read24) {
-    if (!EnsureLoaded()) return empty;
+std::string ID3V2Tag::Field(TagField field) {
+    if (!EnsureLoaded()) return "";
     switch (VersionByte()) {
-        case 2: return m_v22 ? read22(*m_v22) : empty;
-        case 3: return m_v23 ? read23(*m_v23) : empty;
-        case 4: return m_v24 ? read24(*m_v24) : empty;
-        default: return empty;
+        case 2:
+            // A version 2.2 genre is shown as it is stored.
+            return m_v22 ? FieldText(*m_contents, field) : "";
+        case 3:
+            if (!m_v23) return "";
+            if (field == TagField::Genre) return m_v23->Genre();
+            if (field == TagField::Year) return m_v23->Year();
+            return m_v23->Field(field);
+        case 4:
+            if (!m_v24) return "";
+            if (field == TagField::Genre) return m_v24->Genre();
+            return FieldText(*m_contents, field);
+        default: return "";
     }
 }
 
-namespace {
+void ID3V2Tag::SetField(TagField field, const std::string& value) {
+    if (auto t = WritableTag()) t->SetField(field, value);
+}
 
-constexpr auto kNoText = [](const auto&) { return std::string(); };
+std::string ID3V2Tag::Artist() { return Field(TagField::Artist); }
+std::string ID3V2Tag::Album() { return Field(TagField::Album); }
+std::string ID3V2Tag::Title() { return Field(TagField::Title); }
+std::string ID3V2Tag::Genre() { return Field(TagField::Genre); }
+std::string ID3V2Tag::Track() { return Field(TagField::Track); }
+std::string ID3V2Tag::Year() { return Field(TagField::Year); }
+std::string ID3V2Tag::LyricsUnsynced() { return Field(TagField::LyricsUnsynced); }
+std::string ID3V2Tag::LyricsSynced() { return Field(TagField::LyricsSynced); }
+std::string ID3V2Tag::UserURL() { return Field(TagField::UserURL); }
+std::string ID3V2Tag::Composer() { return Field(TagField::Composer); }
+std::string ID3V2Tag::OriginalArtist() { return Field(TagField::OriginalArtist); }
+std::string ID3V2Tag::Copyright() { return Field(TagField::Copyright); }
+std::string ID3V2Tag::Comment() { return Field(TagField::Comment); }
+std::string ID3V2Tag::EncodedBy() { return Field(TagField::EncodedBy); }
 
-}  // namespace
-
-std::string ID3V2Tag::Artist() {
-    auto read = [](const auto& t) { return t.Artist(); };
-    return Route<std::string>("", read, read, read);
-}
-std::string ID3V2Tag::Album() {
-    auto read = [](const auto& t) { return t.Album(); };
-    return Route<std::string>("", read, read, read);
-}
-std::string ID3V2Tag::Title() {
-    auto read = [](const auto& t) { return t.Title(); };
-    return Route<std::string>("", read, read, read);
-}
-std::string ID3V2Tag::Genre() {
-    auto read = [](const auto& t) { return t.Genre(); };
-    return Route<std::string>("", read, read, read);
-}
-std::string ID3V2Tag::Track() {
-    auto read = [](const auto& t) { return t.Track(); };
-    return Route<std::string>("", read, read, read);
-}
-std::string ID3V2Tag::Year() {
-    auto read = [](const auto& t) { return t.Year(); };
-    return Route<std::string>("", read, read, kNoText);
-}
+void ID3V2Tag::setArtist(const std::string& value) { SetField(TagField::Artist, value); }
+void ID3V2Tag::setAlbum(const std::string& value) { SetField(TagField::Album, value); }
+void ID3V2Tag::setTitle(const std::string& value) { SetField(TagField::Title, value); }
+void ID3V2Tag::setGenre(const std::string& value) { SetField(TagField::Genre, value); }
+void ID3V2Tag::setTrack(const std::string& value) { SetField(TagField::Track, value); }
+void ID3V2Tag::setYear(const std::string& value) { SetField(TagField::Year, value); }
+void ID3V2Tag::setLyricsUnsynced(const std::string& value) { SetField(TagField::LyricsUnsynced, value); }
+void ID3V2Tag::setLyricsSynced(const std::string& value) { SetField(TagField::LyricsSynced, value); }
+void ID3V2Tag::setUserURL(const std::string& value) { SetField(TagField::UserURL, value); }
+void ID3V2Tag::setComposer(const std::string& value) { SetField(TagField::Composer, value); }
+void ID3V2Tag::setOriginalArtist(const std::string& value) { SetField(TagField::OriginalArtist, value); }
+void ID3V2Tag::setCopyright(const std::string& value) { SetField(TagField::Copyright, value); }
+void ID3V2Tag::setComment(const std::string& value) { SetField(TagField::Comment, value); }
+void ID3V2Tag::setEncodedBy(const std::string& value) { SetField(TagField::EncodedBy, value); }
 
 PicturePtr ID3V2Tag::Picture() {
-    return Route<PicturePtr>(
-        nullptr, [](const korvel::ID3V22Tag&) { return PicturePtr(); },
-        [](const korvel::ID3V23Tag& t) { return t.Picture(); },
-        [](const korvel::ID3V24Tag& t) {
-            const ID3V24FramePtr frame = t.GetFrameByID("APIC");
+    if (!EnsureLoaded()) return nullptr;
+    switch (VersionByte()) {
+        case 2: {
+            const ID3V22FramePtr frame = m_v22 ? m_v22->GetFrameByID("PIC") : nullptr;
             return frame ? frame->createPicture() : nullptr;
-        });
+        }
+        case 3: return m_v23 ? m_v23->Picture() : nullptr;
+        case 4: {
+            const ID3V24FramePtr frame = m_v24 ? m_v24->GetFrameByID("APIC") : nullptr;
+            return frame ? frame->createPicture() : nullptr;
+        }
+        default: return nullptr;
+    }
 }
 
-std::string ID3V2Tag::LyricsUnsynced() {
-    return Route<std::string>(
-        "", kNoText, [](const korvel::ID3V23Tag& t) { return t.LyricsUnsynced(); },
-        [](const korvel::ID3V24Tag& t) { return t.GetText("USLT"); });
-}
-std::string ID3V2Tag::LyricsSynced() {
-    return Route<std::string>(
-        "", kNoText, [](const korvel::ID3V23Tag& t) { return t.LyricsSynced(); },
-        [](const korvel::ID3V24Tag& t) { return t.GetText("SYLT"); });
-}
-std::string ID3V2Tag::UserURL() {
-    return Route<std::string>(
-        "", kNoText, [](const korvel::ID3V23Tag& t) { return t.UserURL(); },
-        [](const korvel::ID3V24Tag& t) { return t.GetText("WXXX"); });
-}
-std::string ID3V2Tag::Composer() {
-    return Route<std::string>(
-        "", kNoText, [](const korvel::ID3V23Tag& t) { return t.Composer(); },
-        [](const korvel::ID3V24Tag& t) { return t.GetText("TCOM"); });
-}
-std::string ID3V2Tag::OriginalArtist() {
-    return Route<std::string>(
-        "", kNoText, [](const korvel::ID3V23Tag& t) { return t.OriginalArtist(); },
-        [](const korvel::ID3V24Tag& t) { return t.GetText("TOPE"); });
-}
-std::string ID3V2Tag::Copyright() {
-    return Route<std::string>(
-        "", kNoText, [](const korvel::ID3V23Tag& t) { return t.Copyright(); },
-        [](const korvel::ID3V24Tag& t) { return t.GetText("TCOP"); });
-}
-
-namespace {
-
-std::string FrameText24(const korvel::ID3V24Tag& t, const std::string& id) {
-    const ID3V24FramePtr frame = t.GetFrameByID(id);
-    return frame ? frame->TextData() : "";
-}
-
-}  // namespace
-
-std::string ID3V2Tag::Comment() {
-    return Route<std::string>(
-        "", kNoText, [](const korvel::ID3V23Tag& t) { return t.Comment(); },
-        [](const korvel::ID3V24Tag& t) { return FrameText24(t, "COMM"); });
-}
-std::string ID3V2Tag::EncodedBy() {
-    return Route<std::string>(
-        "", kNoText, [](const korvel::ID3V23Tag& t) { return t.EncodedBy(); },
-        [](const korvel::ID3V24Tag& t) { return FrameText24(t, "TENC"); });
-}
-
-void ID3V2Tag::setArtist(const std::string& value) {
-    if (auto t = WritableTag()) t->setArtist(value);
-}
-void ID3V2Tag::setAlbum(const std::string& value) {
-    if (auto t = WritableTag()) t->setAlbum(value);
-}
-void ID3V2Tag::setTitle(const std::string& value) {
-    if (auto t = WritableTag()) t->setTitle(value);
-}
-void ID3V2Tag::setGenre(const std::string& value) {
-    if (auto t = WritableTag()) t->setGenre(value);
-}
-void ID3V2Tag::setTrack(const std::string& value) {
-    if (auto t = WritableTag()) t->setTrack(value);
-}
-void ID3V2Tag::setYear(const std::string& value) {
-    if (auto t = WritableTag()) t->setYear(value);
-}
 void ID3V2Tag::setPicture(const PicturePtr& value) {
     if (auto t = WritableTag()) t->setPicture(value);
-}
-void ID3V2Tag::setLyricsUnsynced(const std::string& value) {
-    if (auto t = WritableTag()) t->setLyricsUnsynced(value);
-}
-void ID3V2Tag::setLyricsSynced(const std::string& value) {
-    if (auto t = WritableTag()) t->setLyricsSynced(value);
-}
-void ID3V2Tag::setUserURL(const std::string& value) {
-    if (auto t = WritableTag()) t->setUserURL(value);
-}
-void ID3V2Tag::setComposer(const std::string& value) {
-    if (auto t = WritableTag()) t->setComposer(value);
-}
-void ID3V2Tag::setOriginalArtist(const std::string& value) {
-    if (auto t = WritableTag()) t->setOriginalArtist(value);
-}
-void ID3V2Tag::setCopyright(const std::string& value) {
-    if (auto t = WritableTag()) t->setCopyright(value);
-}
-void ID3V2Tag::setComment(const std::string& value) {
-    if (auto t = WritableTag()) t->setComment(value);
-}
-void ID3V2Tag::setEncodedBy(const std::string& value) {
-    if (auto t = WritableTag()) t->setEncodedBy(value);
 }
 
 bool ID3V2Tag::canSave() {

@@ -1,12 +1,14 @@
 #pragma once
 // The version-independent view of the ID3v2 tag of one MP3 file. The file
-// object initialises it with the tag header; the reader of the tag's version
-// (2.2, 2.3 or 2.4) is loaded on the first content access. Only version 2.3
-// tags can be changed and saved.
+// object initialises it with the tag header (and the tag's bytes, read with
+// its own reads); the tag is read into the frame model and the reader of its
+// version (2.2, 2.3 or 2.4) set up on the first content access. Only version
+// 2.3 tags can be changed and saved.
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "core/CodePage.h"
 #include "core/Picture.h"
 #include "errors/TagError.h"
 #include "errors/cError.h"
@@ -14,6 +16,7 @@
 #include "id3v2/ID3V23Tag.h"
 #include "id3v2/ID3V24Tag.h"
 #include "id3v2/ID3V2Helpers.h"
+#include "id3v2/TagFields.h"
 #include "xml/XmlNodes.h"
 
 namespace korvel {
@@ -44,7 +47,7 @@ public:
     void setGenre(const std::string& value);
     std::string Track();
     void setTrack(const std::string& value);
-    // "" for version 2.4 tags.
+    // A version 2.4 tag's year is the year of its recording time (TDRC).
     std::string Year();
     void setYear(const std::string& value);
 
@@ -78,6 +81,11 @@ public:
     std::string EncodedBy();
     void setEncodedBy(const std::string& value);
 
+    // Any field of the field table (read as the properties above read it);
+    // writes reach a version 2.3 tag only.
+    std::string Field(TagField field);
+    void SetField(TagField field, const std::string& value);
+
     // Writes a version 2.3 tag back to the file.
     bool saveTag();
     // Accepted for compatibility; changes nothing.
@@ -88,12 +96,17 @@ public:
 
     // Library-internal.
     // Binds the object to a file whose first 10 bytes are a valid ID3v2
-    // header; nothing is read yet.
-    void Init(const std::string& fileName, const ID3V2Header& header);
+    // header. `tag`, when given, holds the file's bytes from its start (the
+    // whole tag when the file has it all); otherwise the tag is read from the
+    // file when first needed. Encoding-0 text is read in `codePage`.
+    void Init(const std::string& fileName, const ID3V2Header& header,
+              std::shared_ptr<const Bytes> tag = nullptr, const CodePage& codePage = CodePage());
     // Loads the reader of the tag's version; records "Unable to load this
     // tag." when that fails.
     bool loadTag();
     bool IsLoaded() const { return m_loaded; }
+    // The tag in the frame model once loaded (null before and on failure).
+    const std::shared_ptr<const TagContents>& Contents() const { return m_contents; }
     const ID3V2Header& Header() const { return m_header; }
     const cErrorPtr& ErrorObject() const { return m_error; }
 
@@ -103,9 +116,6 @@ private:
     int VersionByte() const { return m_headerPresent ? m_header.MajorVersion : 0; }
     // The version 2.3 reader for a write, loading it first; null otherwise.
     ID3V23TagPtr WritableTag();
-    // Loads first, then reads with the function for the tag's version.
-    template <typename T, typename F2, typename F3, typename F4>
-    T Route(T empty, F2 read22, F3 read23, F4 read24);
 
     ID3V2VersionPtr m_version = std::make_shared<ID3V2Version>();
     int32_t m_size = 0;
@@ -113,6 +123,9 @@ private:
     int32_t m_tagPosition = 0;
     bool m_headerPresent = false;
     bool m_loaded = false;
+    std::shared_ptr<const Bytes> m_tagBytes;
+    CodePage m_codePage;
+    std::shared_ptr<const TagContents> m_contents;
     ID3V22TagPtr m_v22;
     ID3V23TagPtr m_v23;
     ID3V24TagPtr m_v24;

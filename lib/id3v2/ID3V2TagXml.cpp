@@ -1,84 +1,42 @@
 // The XML description of an ID3v2 tag: its version, size and one property per
-// frame of the reader of its version.
-#include <initializer_list>
+// frame, in file order.
 #include <string>
 
+#include "id3v2/FrameContent.h"
 #include "id3v2/ID3V2Tag.h"
+#include "id3v2/TagContents.h"
 #include "xml/XmlNodes.h"
 
 namespace korvel {
 
 namespace {
 
-// The last two rules every version shares: a frame with text gives a property
-// named by its ID, any other frame its data in Base64.
-template <typename Frame>
-void AppendPlainFrame(pugi::xml_node properties, const Frame& frame) {
-    const std::string text = frame.TextData();
-    if (!text.empty()) {
-        CreatePropertyNode(properties, frame.ID(), text);
-    } else {
-        CreateBinaryPropertyNode(properties, frame.ID(), frame.RawData());
+Bytes Copy(std::span<const uint8_t> bytes) { return Bytes(bytes.begin(), bytes.end()); }
+
+// A picture gives its image in Base64 under "Picture"; a frame that holds a
+// field of the version's description gives its text under the field's name
+// (Title, Artist, ...); any other frame with text its text under its ID, and
+// a frame of bytes (or without text) its content in Base64 under its ID.
+void AppendFrame(pugi::xml_node properties, const FrameRecord& frame, const CodePage& codePage, int version) {
+    const FrameContent content = DecodeFrame(frame, codePage);
+    if (content.kind == FrameKind::Picture) {
+        CreateBinaryPropertyNode(properties, "Picture", Copy(content.data));
+        return;
     }
-}
-
-// A frame the predicate picks out becomes a property of that name holding the
-// frame's text; the first predicate that matches wins.
-template <typename Frame>
-struct NamedText {
-    bool (Frame::*is)() const;
-    const char* name;
-};
-
-template <typename Frame>
-void AppendNamedOrPlain(pugi::xml_node properties, const Frame& frame,
-                        std::initializer_list<NamedText<Frame>> named) {
-    for (const NamedText<Frame>& entry : named) {
-        if ((frame.*entry.is)()) {
-            CreatePropertyNode(properties, entry.name, frame.TextData());
+    for (const TagFieldInfo& info : TagFields()) {
+        if ((info.xmlVersions & (1u << version)) != 0 && frame.id == FrameIdOf(info, version)) {
+            CreatePropertyNode(properties, info.name, FrameValueText(content));
             return;
         }
     }
-    AppendPlainFrame(properties, frame);
-}
-
-void AppendFrame(pugi::xml_node properties, const ID3V23Frame& frame) {
-    if (frame.IsPicture()) {
-        CreateBinaryPropertyNode(properties, "Picture", frame.PictureRAW());
-        return;
+    if (!IsBinaryKind(content.kind)) {
+        const std::string text = FrameValueText(content);
+        if (!text.empty()) {
+            CreatePropertyNode(properties, frame.id, text);
+            return;
+        }
     }
-    using F = ID3V23Frame;
-    AppendNamedOrPlain<F>(properties, frame,
-                          {{&F::IsAlbum, "Album"}, {&F::IsArtist, "Artist"}, {&F::IsGenre, "Genre"},
-                           {&F::IsTitle, "Title"}, {&F::IsTrack, "Track"},
-                           {&F::IsComment, "Comment"}, {&F::IsYear, "Year"}});
-}
-
-void AppendFrame(pugi::xml_node properties, const ID3V24Frame& frame) {
-    if (frame.IsPicture()) {
-        // Image bytes as Base64, as for version 2.3.
-        CreateBinaryPropertyNode(properties, "Picture", frame.removeHeader());
-        return;
-    }
-    using F = ID3V24Frame;
-    AppendNamedOrPlain<F>(properties, frame,
-                          {{&F::IsAlbum, "Album"}, {&F::IsArtist, "Artist"}, {&F::IsGenre, "Genre"},
-                           {&F::IsTitle, "Title"}, {&F::IsComment, "Comment"}});
-}
-
-void AppendFrame(pugi::xml_node properties, const ID3V22Frame& frame) {
-    using F = ID3V22Frame;
-    AppendNamedOrPlain<F>(properties, frame,
-                          {{&F::IsAlbum, "Album"}, {&F::IsArtist, "Artist"}, {&F::IsGenre, "Genre"},
-                           {&F::IsTitle, "Title"}, {&F::IsYear, "Year"}});
-}
-
-template <typename ReaderPtr>
-void AppendFrames(pugi::xml_node properties, const ReaderPtr& reader) {
-    if (!reader) return;
-    for (int32_t i = 1; i <= reader->FrameCount(); ++i) {
-        if (const auto frame = reader->GetFrameByIndex(i)) AppendFrame(properties, *frame);
-    }
+    CreateBinaryPropertyNode(properties, frame.id, Copy(frame.data));
 }
 
 }  // namespace
@@ -87,15 +45,14 @@ std::string ID3V2Tag::xml(XmlElement* BaseNode) {
     XmlElement top = CreateXmlDocument("ID3V2Tag", "ID3V2Tag");
     pugi::xml_node properties = top.Node.append_child("Properties");
     CreatePropertyNode(properties, "Version",
-                       std::to_string(m_version->Major()) + "." +
-                           std::to_string(m_version->Minor()) + "." +
+                       std::to_string(m_version->Major()) + "." + std::to_string(m_version->Minor()) + "." +
                            std::to_string(m_version->Revision()));
     CreatePropertyNode(properties, "Size", std::to_string(m_size));
-    switch (m_version->Minor()) {
-        case 2: AppendFrames(properties, ID3V22Tag()); break;
-        case 3: AppendFrames(properties, ID3V23Tag()); break;
-        case 4: AppendFrames(properties, ID3V24Tag()); break;
-        default: break;
+    const int version = m_version->Minor();
+    if (version >= 2 && version <= 4 && EnsureLoaded() && m_contents) {
+        for (const FrameRecord& frame : m_contents->frames) {
+            AppendFrame(properties, frame, m_contents->codePage, version);
+        }
     }
     if (BaseNode) *BaseNode = top;
     return SerializeXml(top);

@@ -1,15 +1,14 @@
 #pragma once
-// The updatable ID3v2.3 tag: the frames of one MP3 file's ID3v2 tag as read
-// through id3lib, well-known values as properties, and the writing of the
-// whole list back as the file's new ID3v2.3 tag.
+// The updatable ID3v2.3 tag: the frames of one MP3 file's ID3v2 tag, well-known
+// values as properties, and the writing of the whole list back as the file's
+// new ID3v2.3 tag through id3lib.
 //
-// Reading hands id3lib the file's ID3v2 tag only (an ID3v2.3 tag frame by
-// frame, after the frame records were checked here). Saving builds the
-// complete new file beside the MP3 and puts it in place with one rename:
-// frames the list did not change are carried over byte for byte, changed and
-// new frames are rendered by id3lib. The class reports failures through its
-// boolean and code results (LastFailure says why); only loading throws, for a
-// file that cannot be read or a tag id3lib must not be given.
+// Reading takes the frames from the tag's frame model (nothing reaches id3lib
+// before a save). Saving builds the complete new file beside the MP3 and puts
+// it in place with one rename: frames the list did not change are carried over
+// byte for byte, changed and new frames are rendered by id3lib. The class
+// reports failures through its boolean and code results (LastFailure says
+// why); only loading throws, for a file that cannot be read or a damaged tag.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -17,19 +16,20 @@
 
 #include "core/Collection.h"
 #include "core/Picture.h"
+#include "id3v2/UpdatableTag.h"
 #include "id3v230/ID3Enumerations.h"
 #include "id3v230/ID3V230Frame.h"
-#include "id3v230/RawTag.h"
 #include "id3v230/TagValue.h"
 
 namespace korvel {
 
 class ID3LibBinding;
+struct TagContents;
 
-class ID3V230 {
+class ID3V230 : public UpdatableTag {
 public:
     ID3V230();
-    ~ID3V230();
+    ~ID3V230() override;
     ID3V230(const ID3V230&) = delete;
     ID3V230& operator=(const ID3V230&) = delete;
 
@@ -113,25 +113,34 @@ public:
     void AttachFile(const std::string& fileName);
     // Replaces the list by the frames of the attached file's ID3v2 tag.
     // Throws KorvelException (and AttachFile with it) when the file cannot be
-    // read or its tag holds frames id3lib cannot be given safely; the object
-    // then refuses to save over that tag.
+    // read or its tag is damaged; the object then refuses to save over that
+    // tag.
     void LoadFrames();
     // Writes the frame list as the file's ID3v2.3 tag. The argument is not
     // used. False when nothing was written; the file is then unchanged.
-    bool UpdateTag(int32_t tagType);
+    bool UpdateTag(int32_t tagType) override;
     // Removes the tags of the given ID3_TagType bits from the file; returns
     // an id3lib error code (0 = success, 11 without library or file, 12 when
     // the file could not be rewritten, 3 when a Lyrics3 tag to be removed is
     // damaged or MusicMatch tags are asked for: id3lib is not given those).
-    int32_t StripTag(int32_t tagFlags);
+    int32_t StripTag(int32_t tagFlags) override;
     // Splits the genre text "(17)Rock" / "(17)" into number and name.
-    bool SplitGenre(int16_t& GenreID, std::string& GenreDescription);
+    bool SplitGenre(int16_t& GenreID, std::string& GenreDescription) override;
     // True when id3lib can be used; otherwise false and a two-line message.
-    bool CheckLibrary(std::string& message);
+    bool CheckLibrary(std::string& message) override;
 
     const std::string& FileName() const { return m_fileName; }
     // Why the last UpdateTag or StripTag failed ("" after a success).
-    const std::string& LastFailure() const { return m_failure; }
+    const std::string& LastFailure() const override { return m_failure; }
+
+    // What the version 2.3 reader uses: attaching to a file whose tag was
+    // already read into the frame model (null: read it), and the fields of
+    // the field table.
+    void Attach(const std::string& fileName, std::shared_ptr<const TagContents> contents) override;
+    std::string FieldValue(TagField field) const override;
+    void SetFieldValue(TagField field, const std::string& value) override;
+    PicturePtr FieldPicture() const override { return Picture(); }
+    void SetFieldPicture(PicturePtr picture) override { setPicture(std::move(picture)); }
 
     // Finds the first frame of that type and description and changes its
     // value; "" deletes it; a missing frame is added (unless the value is "").
@@ -154,6 +163,7 @@ public:
 
 private:
     struct PlanEntry;
+    using Plan = std::vector<PlanEntry>;
     enum class Fill { Written, Failed };
 
     std::string Text(ID3_FrameID type, const std::string& descriptor = "") const {
@@ -165,10 +175,16 @@ private:
     void ReplaceQuotes();
     void MergeDuplicates();
     void ReleaseLoadState();
-    static ID3V230FramePtr FrameFromLibrary(const ID3LibBinding& lib, void* frame, int32_t index);
+    // Takes the frames of a tag read into the frame model.
+    void LoadContents(std::shared_ptr<const TagContents> contents);
     bool Edited(const ID3V230Frame& frame) const;
     bool FromThisLoad(const ID3V230Frame& frame) const;
+    // The new tag, in phases: which record or frame object goes where, the
+    // frames id3lib renders, and the tag of them all.
     Bytes BuildTag(const ID3LibBinding& lib, const std::string& folder);
+    Plan PlanTag() const;
+    void RenderFrames(const ID3LibBinding& lib, const std::string& folder, Plan& plan);
+    Bytes AssembleTag(const Plan& plan) const;
     Fill FillFrame(const ID3LibBinding& lib, void* frame, const ID3V230Frame& values, bool fromSource);
     // Stores a value in a field of an id3lib frame; a missing field shows a
     // message and gives false.
@@ -183,12 +199,12 @@ private:
     std::string m_failure;
     bool m_unreadable = false;  // the last load refused the file's tag
 
-    // The frame records of the file's ID3v2.3 tag as the last load found
-    // them, with the lIndex of the frame object each belongs to (0 for
-    // records id3lib could not read).
+    // The file's tag as the last load read it into the frame model, with
+    // the lIndex of the frame object each frame record belongs to (0 for
+    // records whose content is unknown, which are carried over as they are).
     uint64_t m_loadId = 0;
-    std::vector<RawTag::Frame> m_rawFrames;
-    std::vector<int32_t> m_rawOwner;
+    std::shared_ptr<const TagContents> m_contents;
+    std::vector<int32_t> m_recordOwner;
 };
 
 using ID3V230Ptr = std::shared_ptr<ID3V230>;

@@ -1,8 +1,9 @@
 #pragma once
-// The container level of ID3v2.3 tags: the leading tag of a file, its frame
-// records as bytes, and building a tag from frame records. The updatable tag
-// uses it to carry frames it does not change into a new tag byte for byte.
+// The container level of ID3v2.3 tags as the updatable tag writes them: the
+// leading tag of a file, frame records as id3lib can be given them, and
+// building a tag from frame records. Library-internal.
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 namespace korvel {
 
 class BinaryFile;
+struct FrameRecord;
 
 class RawTag {
 public:
@@ -25,43 +27,20 @@ public:
         int64_t extent = 0;
     };
 
-    // One frame of an ID3v2.3 tag: its identifier and the whole record
-    // (10-byte header and data), after tag-level unsynchronisation was undone.
-    struct Frame {
-        std::string id;
-        Bytes record;
-        Bytes Data() const { return Bytes(record.begin() + 10, record.end()); }
-    };
-
     static Leading ReadLeading(const BinaryFile& file);
-
-    // The frames of a whole ID3v2.3 tag (header included), in tag order.
-    // Frames of size 0 are left out. The walk ends at padding, at the end of
-    // the tag, or at a record that is not a frame; complete is false when it
-    // ended at a frame that runs past the tag.
-    static std::vector<Frame> ParseV23Frames(const Bytes& tag, bool* complete = nullptr);
 
     // An ID3v2.3 tag (no flags) holding the records followed by padding;
     // empty when there are no records. Throws KorvelException when the tag
     // would exceed the 28-bit size limit.
-    static Bytes BuildV23Tag(const std::vector<Bytes>& records, size_t padding);
+    static Bytes BuildV23Tag(const std::vector<std::span<const uint8_t>>& records, size_t padding);
 
-    // Why id3lib must not be given the file's tag ("" when it may). id3lib
-    // crashes on every compressed frame; ID3v2.3 tags are given to it with
-    // their compressed frames inflated (see ForLibrary), ID3v2.4 tags with
-    // compressed frames and compressed ID3v2.2 tags are refused.
-    static std::string UnsafeForLibrary(const Bytes& tag);
-
-    // True when the frame is compressed, encrypted or grouped.
-    static bool HasFrameExtras(const Frame& frame);
-    // The frame as id3lib can be given it: compression undone, group byte
-    // removed. False for frames it must not see (encrypted ones, ones that do
-    // not inflate to their stated size).
-    static bool ForLibrary(const Frame& frame, Frame& plain);
-
-    // A 4-byte syncsafe integer and back.
-    static void PutSyncsafe(Bytes& out, uint32_t value);
-    static uint32_t GetSyncsafe(const uint8_t* bytes);
+    // The version 2.3 record of a frame as id3lib can be given it: its
+    // content plain (inflated; no group or encryption byte, no compression
+    // flag). False for frames id3lib must not see: those whose content is
+    // unknown (encrypted, damaged) and compressed ones that do not inflate to
+    // exactly their stated size.
+    static bool ForLibrary(const FrameRecord& frame, Bytes& record);
+    static bool CanGiveLibrary(const FrameRecord& frame);
 
     // Largest tag body a header can describe.
     static constexpr uint32_t kMaxBodySize = 0x0FFFFFFF;

@@ -208,35 +208,77 @@ bool MPEGHeader::LoadHeaderEx(const BinaryFile& file, int64_t start) {
         m_headerOffset = Saturate32(found);
         m_vbr = false;
         m_xingFrames = 0;
+        m_xingBytes = 0;
+        m_vbrHeader = VBRHeaderKind::None;
         Decode(value);
         m_audioSize = Saturate32(length - found - 2);
 
-        const int64_t xing = found + XingDistance(m_versionId, m_channelMode);
-        if (xing + 13 < length) {
-            // Flags, frame count and byte count follow the tag; bytes past the
-            // end of the file read as 0.
-            Bytes fields(16, 0);
-            const int64_t windowEnd = start + static_cast<int64_t>(window.size());
-            if (xing + 16 <= windowEnd) {
-                std::memcpy(fields.data(), data + (xing - start), fields.size());
-            } else {
-                file.ReadAt(xing, fields.data(), fields.size());
-            }
-            if (std::memcmp(fields.data(), "Xing", 4) == 0) {
-                m_vbr = true;
-                const int32_t flags = BytesToLong(fields, 4, 4);
-                if ((flags & 1) != 0) {
-                    m_xingFrames = BytesToLong(fields, 8, 4);
-                    if ((flags & 2) != 0) m_audioSize = BytesToLong(fields, 12, 4);
-                }
-            }
-        }
-
+        ReadVBRHeader(file, found, data + (found - start), window.size() - (found - start));
         CalculateValues();
         return true;
     } catch (...) {
         m_error->CopyError();
         return false;
+    }
+}
+
+void MPEGHeader::ReadVBRHeader(const BinaryFile& file, int64_t h, const uint8_t* fields,
+                               size_t available) {
+    const int64_t length = file.Length();
+    // count bytes from distance behind the frame header; bytes past the end
+    // of the file read as 0.
+    auto read = [&](int64_t distance, size_t count) {
+        Bytes out(count, 0);
+        if (static_cast<size_t>(distance) + count <= available) {
+            std::memcpy(out.data(), fields + distance, count);
+        } else {
+            file.ReadAt(h + distance, out.data(), count);
+        }
+        return out;
+    };
+
+    // Xing: flags, then the frame count and the byte count, each present
+    // with its flag (the byte count is read only behind a frame count).
+    const int64_t xing = XingDistance(m_versionId, m_channelMode);
+    if (h + xing + 13 < length) {
+        const Bytes tag = read(xing, 16);
+        if (std::memcmp(tag.data(), "Xing", 4) == 0) {
+            m_vbr = true;
+            m_vbrHeader = VBRHeaderKind::Xing;
+            const int32_t flags = BytesToLong(tag, 4, 4);
+            if ((flags & 1) != 0) {
+                m_xingFrames = BytesToLong(tag, 8, 4);
+                if ((flags & 2) != 0) {
+                    m_xingBytes = BytesToLong(tag, 12, 4);
+                    m_audioSize = m_xingBytes;
+                }
+            }
+            return;
+        }
+    }
+
+    // VBRI (Fraunhofer): 32 bytes behind the frame header in every layout;
+    // version, delay and quality (2 bytes each), the byte count and the frame
+    // count, then a seek table this class does not use. Read only when the
+    // counts lie inside the file; a byte count of 0 leaves the audio size
+    // to the file.
+    constexpr int64_t kVBRIDistance = 4 + 32;
+    constexpr size_t kVBRIFields = 18;
+    if (h + kVBRIDistance + static_cast<int64_t>(kVBRIFields) > length) return;
+    const Bytes tag = read(kVBRIDistance, kVBRIFields);
+    if (std::memcmp(tag.data(), "VBRI", 4) != 0) return;
+    m_vbr = true;
+    m_vbrHeader = VBRHeaderKind::VBRI;
+    m_xingBytes = BytesToLong(tag, 10, 4);
+    m_xingFrames = BytesToLong(tag, 14, 4);
+    if (m_xingBytes > 0) m_audioSize = m_xingBytes;
+}
+
+std::string MPEGHeader::VBRHeaderName() const {
+    switch (m_vbrHeader) {
+        case VBRHeaderKind::Xing: return "Xing";
+        case VBRHeaderKind::VBRI: return "VBRI";
+        default: return "";
     }
 }
 

@@ -1,7 +1,8 @@
 #pragma once
-// The first MPEG audio frame header of a file, and the "Xing" VBR header the
-// first frame may carry: version, layer, channel mode, bit rate, sampling
-// frequency, duration, frame size and frame count, as numbers and as texts.
+// The first MPEG audio frame header of a file, and the VBR header the first
+// frame may carry ("Xing", or Fraunhofer's "VBRI"): version, layer, channel
+// mode, bit rate, sampling frequency, duration, frame size and frame count,
+// as numbers and as texts.
 // The file handler owns one and reloads it on every Create.
 #include <array>
 #include <cstdint>
@@ -20,6 +21,9 @@ namespace korvel {
 // bit-rate/channel-mode pair that the MPEG audio standard forbids.
 bool IsValidFrameHeader(int32_t value);
 
+// Which VBR header the first frame carries.
+enum class VBRHeaderKind { None, Xing, VBRI };
+
 class MPEGHeader {
 public:
     // Number of candidate offsets tried behind the start offset (inclusive).
@@ -33,7 +37,7 @@ public:
     int32_t LayerID() const { return m_layerId; }
     std::string Mode() const;
     int32_t ModeID() const { return m_channelMode; }
-    // The bit rate in kbit/s rounded down; -1 for a Xing header without a
+    // The bit rate in kbit/s rounded down; -1 for a VBR header without a
     // usable frame count.
     int32_t BitRate() const;
     int32_t Frequency() const;
@@ -52,14 +56,22 @@ public:
     bool PaddingBit() const { return m_paddingBit != 0; }
     bool PrivateBit() const { return m_privateBit != 0; }
     bool ProtectionBit() const { return m_protectionBit != 0; }
-    // The Xing frame count when there is one, otherwise audio size divided by
-    // frame size (0 when the frame size is 0).
+    // The VBR header's frame count when there is one, otherwise audio size
+    // divided by frame size (0 when the frame size is 0).
     int32_t NumFrames() const;
 
     // Offset of the accepted header in the file.
     int32_t HeaderOffset() const { return m_headerOffset; }
-    // Frame count of the Xing header (0 without one).
+    // The VBR header found in the first frame; a VBRI header answers the
+    // Xing accessors below as a Xing header would.
+    VBRHeaderKind VBRHeader() const { return m_vbrHeader; }
+    // "Xing", "VBRI", or "" without a VBR header.
+    std::string VBRHeaderName() const;
+    // Frame count of the VBR header (0 without one or when not given).
     int32_t XingFrameCount() const { return m_xingFrames; }
+    // Byte count of the VBR header (0 without one or when not given); when
+    // given, it is the audio size.
+    int32_t XingByteCount() const { return m_xingBytes; }
 
     // The header as an XML document ("MPEGHeader" with its 18 properties).
     // When BaseNode is given it receives the top element.
@@ -70,7 +82,7 @@ public:
 
     // Looks for the first accepted frame header at start, start + 1, ...,
     // start + 15000 (while 6 bytes remain from the candidate), decodes it and
-    // the Xing header behind it. The file size is stored in any case. False
+    // the Xing or VBRI header behind it. The file size is stored in any case. False
     // when no header is found (the other fields keep their values, the error
     // record is untouched) or when reading or calculating fails (the failure
     // is copied into the error record).
@@ -98,6 +110,9 @@ private:
     void InitTables();
     // Fills the header fields from an accepted header value.
     void Decode(int32_t value);
+    // Reads a Xing or a VBRI header in the frame at offset h; fields holds
+    // the bytes from h onwards that are at hand (the rest is read from file).
+    void ReadVBRHeader(const BinaryFile& file, int64_t h, const uint8_t* fields, size_t available);
 
     std::array<std::string, 4> m_versionTexts;
     std::array<std::string, 4> m_layerTexts;
@@ -122,6 +137,8 @@ private:
     int32_t m_fileSize = 0;
     int32_t m_audioSize = 0;
     int32_t m_xingFrames = 0;
+    int32_t m_xingBytes = 0;
+    VBRHeaderKind m_vbrHeader = VBRHeaderKind::None;
     bool m_vbr = false;
     double m_bitRate = 0;
     int32_t m_duration = 0;

@@ -96,8 +96,17 @@ TEST(CorpusAudio, KnownFacts) {
                 {"MPEG 1.0", "Joint Stereo", 44100, 320, false, 0, -1});
     ExpectAudio("taglib/bladeenc.mp3", {"MPEG 1.0", "Single Channel", 44100, 64, false, 0, 3});
     ExpectAudio("eyeD3/test.mp3", {"MPEG 1.0", "Joint Stereo", 44100, 128, false, 0, 10});
+    // Fraunhofer's VBRI header: 8506 frames, 6478737 bytes (222.2 s).
+    ExpectAudio("mutagen/vbri.mp3", {"MPEG 1.0", "Stereo", 44100, 233, true, 8506, 222});
+    ExpectAudio("taglib/rare_frames.mp3", {"MPEG 1.0", "Stereo", 44100, 233, true, 8506, 222});
+    // Two ID3v2 tags in a row (3943 and 4106 bytes) in front of the audio.
+    ExpectAudio("taglib/duplicate_id3v2.mp3",
+                {"MPEG 1.0", "Joint Stereo", 44100, 128, false, 5, 0});
 
     FileHandler file;
+    ASSERT_TRUE(file.Create(test::CorpusPath("taglib/duplicate_id3v2.mp3")));
+    EXPECT_EQ(file.MPEGHeader()->HeaderOffset(), 3943 + 4106);
+    EXPECT_EQ(file.ID3V2Tag()->Size(), 3943);
     ASSERT_TRUE(file.Create(test::CorpusPath("mutagen/silence-44-s.mp3")));
     EXPECT_TRUE(file.HasID3V2Tag());
     EXPECT_EQ(file.Size(), 16384);

@@ -6,11 +6,9 @@ Run with Debian's /usr/bin/python3 (it has mutagen).
       Writes a v2.VERSION tag with text in ENCODING (0 Latin-1, 1 UTF-16,
       2 UTF-16BE, 3 UTF-8) and the image file IMAGE as cover.
   peer_tags.py rows PATH
-      Prints, for the first frame of every frame ID in file order, the ID and
-      the text korvel shows for it, escaped as korvel info escapes values.
-  peer_tags.py updatable-rows PATH
-      The same for a version 2.3 tag read through id3lib: the frame's value,
-      then its description and language in parentheses.
+      Prints, for every frame in file order, the ID and the value korvel
+      shows for it (built from what mutagen reads), escaped as korvel info
+      escapes values.
   peer_tags.py picture PATH
       Prints the data of the first APIC frame in hex.
 """
@@ -47,39 +45,65 @@ def write(path, version, encoding, image):
     tags.save(path, v2_version=version)
 
 
-def shown_text(frame):
-    """The text korvel gives a frame: text frames with their values joined by
-    zero characters (user text frames with the description in front), the
-    text of comments and lyrics, the play count, nothing for the rest."""
+PICTURE_TYPES = [
+    "Other", "File icon (32x32 PNG)", "Other file icon", "Cover (front)", "Cover (back)",
+    "Leaflet page", "Media", "Lead artist", "Artist", "Conductor", "Band", "Composer",
+    "Lyricist", "Recording location", "During recording", "During performance",
+    "Video screen capture", "A bright coloured fish", "Illustration", "Band logotype",
+    "Publisher logotype",
+]
+
+
+def count_text(size):
+    return "%d byte%s" % (size, "" if size == 1 else "s")
+
+
+def owner_text(owner, data, identifier):
+    if identifier and data and all(0x20 <= b <= 0x7E for b in data):
+        return "%s: %s" % (owner, data.decode("ascii"))
+    return "%s, %s" % (owner, count_text(len(data)))
+
+
+def value_text(frame):
+    """The value korvel shows for a frame, from what mutagen reads."""
     fid = frame.FrameID
-    if fid == "TXXX":
-        return "\0".join([frame.desc] + list(frame.text))
-    if fid.startswith("T"):
-        return "\0".join(str(t) for t in frame.text)
-    if fid == "COMM":
-        return "\0".join(frame.text)
-    if fid in ("USLT", "SYLT"):
+    if fid in ("TIPL", "TMCL", "IPLS"):
+        return " / ".join("%s: %s" % (role, name) if role else name for role, name in frame.people)
+    if fid.startswith("T") or fid == "COMM":
+        return " / ".join(str(t) for t in frame.text)
+    if fid == "USLT":
         return frame.text
+    if fid == "SYLT":
+        return "\n".join(text.lstrip("\r\n") for text, _ in frame.text)
+    if fid.startswith("W"):
+        return frame.url
     if fid == "PCNT":
         return str(frame.count)
-    return ""
+    if fid == "POPM":
+        text = ("%s, " % frame.email if frame.email else "") + "rating %d" % frame.rating
+        return text + (", %d plays" % frame.count if hasattr(frame, "count") else "")
+    if fid in ("PRIV", "UFID"):
+        return owner_text(frame.owner, frame.data, fid == "UFID")
+    if fid == "APIC":
+        text = "%s, %s, %s" % (frame.mime or "image", count_text(len(frame.data)),
+                                PICTURE_TYPES[frame.type] if frame.type < len(PICTURE_TYPES) else "Other")
+        return text + (', "%s"' % frame.desc if frame.desc else "")
+    if fid == "GEOB":
+        text = "%s, %s" % (frame.mime or "object", count_text(len(frame.data)))
+        text += ', "%s"' % frame.filename if frame.filename else ""
+        return text + (', "%s"' % frame.desc if frame.desc else "")
+    return count_text(len(frame._writeData()))
 
 
-def updatable_text(frame):
-    """Value, description and language of a frame as the updatable tag
-    gives them."""
+def shown_text(frame, version):
+    """The row value: in version 2.3 every frame's value with description and
+    language, in the others only comments, lyrics, user texts and links; a
+    picture shows its summary alone."""
     fid = frame.FrameID
-    desc = getattr(frame, "desc", "")
-    lang = getattr(frame, "lang", "")
-    if fid == "TXXX":
-        value = "\0".join(frame.text)
-    elif fid == "WXXX":
-        value = frame.url
-    elif fid in ("APIC", "PRIV"):
-        value = ""
-    else:
-        value = shown_text(frame)
-    return "%s (%s, %s)" % (value, desc, lang)
+    value = value_text(frame)
+    if fid != "APIC" and (version == 3 or fid in ("COMM", "USLT", "TXXX", "WXXX")):
+        value += " (%s, %s)" % (getattr(frame, "desc", ""), getattr(frame, "lang", ""))
+    return value
 
 
 def escape(value):
@@ -88,14 +112,10 @@ def escape(value):
 
 
 def frames_in_file_order(path):
-    # No translation: version 2.3 frames stay as they are in the file.
-    tags = ID3(path, translate=False)
-    seen = set()
-    for frame in tags.values():
-        if frame.FrameID in seen:
-            continue
-        seen.add(frame.FrameID)
-        yield frame
+    """Every frame of the tag in file order (no translation: version 2.3
+    frames stay as they are in the file), and the tag's version."""
+    tags = ID3(path, translate=False, load_v1=False)
+    return list(tags.values()), tags.version[1]
 
 
 def main():
@@ -103,15 +123,12 @@ def main():
     if command == "write":
         write(path, int(sys.argv[3]), int(sys.argv[4]), sys.argv[5])
     elif command == "rows":
-        for frame in frames_in_file_order(path):
-            sys.stdout.buffer.write(("%s\t%s\n" % (frame.FrameID, escape(shown_text(frame))))
-                                    .encode("utf-8", "surrogatepass"))
-    elif command == "updatable-rows":
-        for frame in frames_in_file_order(path):
-            sys.stdout.buffer.write(("%s\t%s\n" % (frame.FrameID, escape(updatable_text(frame))))
+        frames, version = frames_in_file_order(path)
+        for frame in frames:
+            sys.stdout.buffer.write(("%s\t%s\n" % (frame.FrameID, escape(shown_text(frame, version))))
                                     .encode("utf-8", "surrogatepass"))
     elif command == "picture":
-        for frame in frames_in_file_order(path):
+        for frame in frames_in_file_order(path)[0]:
             if frame.FrameID == "APIC":
                 print(frame.data.hex())
                 break

@@ -128,6 +128,17 @@ Bytes BuildFrames(const Mp3Spec& stream) {
             }
             if (x.Flags & 2) PutBigEndian(frame, next, x.Bytes);
         }
+        if (f == 0 && stream.VBRI) {
+            constexpr size_t at = 36;
+            frame.resize(std::max(frame.size(), at + 26), 0);
+            PutText(frame, at, "VBRI", 4);
+            frame[at + 5] = 1;    // version
+            frame[at + 9] = 75;   // quality
+            PutBigEndian(frame, at + 10, stream.VBRI->Bytes);
+            PutBigEndian(frame, at + 14, stream.VBRI->Frames);
+            frame[at + 21] = 1;   // seek-table scale
+            frame[at + 23] = 2;   // bytes per seek-table entry
+        }
         out.insert(out.end(), frame.begin(), frame.end());
     }
     return out;

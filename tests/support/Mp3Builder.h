@@ -1,8 +1,8 @@
 #pragma once
 // Builds small MP3 files for tests: frames of silence with a chosen header,
-// an optional Xing (or "Info") header in the first frame, optional junk in
-// front of the first frame, optional ID3v2 tag bytes at the start and an
-// optional ID3v1 record at the end.
+// an optional Xing (or "Info") header and an optional VBRI header in the
+// first frame, optional junk in front of the first frame, optional ID3v2 tag
+// bytes at the start and an optional ID3v1 record at the end.
 //
 //     test::Mp3Spec stream;                 // MPEG 1 Layer III, 128 kbit/s, 44100 Hz
 //     stream.BitRate = 320;
@@ -34,6 +34,14 @@ struct XingSpec {
     uint32_t Bytes = 0;
 };
 
+// Fraunhofer's VBR header, 32 bytes behind the first frame header in every
+// layout: "VBRI", version 1, delay, quality, the byte count and the frame
+// count, then an empty seek table.
+struct VBRISpec {
+    uint32_t Bytes = 0;
+    uint32_t Frames = 0;
+};
+
 struct Mp3Spec {
     // Header fields. Version ids: 3 MPEG 1, 2 MPEG 2, 0 MPEG 2.5, 1 reserved.
     // Layer ids: 1 Layer III, 2 Layer II, 3 Layer I, 0 reserved.
@@ -53,6 +61,7 @@ struct Mp3Spec {
 
     int Frames = 10;               // how many frames of silence
     std::optional<XingSpec> Xing;  // written into the first frame at XingOffset
+    std::optional<VBRISpec> VBRI;  // written into the first frame at offset 36
     Bytes Junk;                    // between the ID3v2 bytes and the first frame
     Bytes ID3v2;                   // at the very start (see ID3v2Tag)
     Bytes ID3v1;                   // at the very end (see ID3v1Record)
@@ -81,8 +90,8 @@ size_t XingOffset(const Mp3Spec& stream);
 // Offset of the first frame header in BuildMp3's output.
 size_t FirstFrameOffset(const Mp3Spec& stream);
 
-// Only the frames (the first one carries the Xing header when asked for; it
-// is lengthened when too short to hold it).
+// Only the frames (the first one carries the Xing and VBRI headers when
+// asked for; it is lengthened when too short to hold them).
 Bytes BuildFrames(const Mp3Spec& stream);
 // ID3v2 bytes, junk, frames and ID3v1 bytes, in that order.
 Bytes BuildMp3(const Mp3Spec& stream);

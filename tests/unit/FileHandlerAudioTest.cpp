@@ -47,6 +47,38 @@ TEST(FileHandlerAudio, SearchStartsOnTheLastByteOfAnID3v2Tag) {
     EXPECT_TRUE(header->CRC());
 }
 
+TEST(FileHandlerAudio, FurtherID3v2TagsBehindTheFirstAreSkipped) {
+    test::TempDir dir;
+    const std::string path = dir.File("a.mp3");
+    // A Layer I frame header inside each further tag would be taken for the
+    // audio. The v2.4 tag carries a footer.
+    Mp3Spec layerOne;
+    layerOne.LayerId = 3;
+    const Bytes decoy = Concat({Bytes(20, 0), test::HeaderBytes(layerOne), Bytes(20, 0)});
+    const Bytes first = test::ID3v2Tag(Bytes(100, 0));
+    const Bytes v24 = test::ID3v2Tag(decoy, 4, 0x10);
+    const Bytes footer = Concat({B("3DI", 3), Bytes(v24.begin() + 3, v24.begin() + 10)});
+    const Bytes empty = test::ID3v2Tag(Bytes());
+    Mp3Spec stream;
+    stream.ID3v2 = Concat({first, v24, footer, test::ID3v2Tag(decoy), empty});
+    test::WriteFile(path, test::BuildMp3(stream));
+
+    FileHandler file;
+    ASSERT_TRUE(file.Create(path));
+    ASSERT_TRUE(file.HasID3V2Tag());
+    EXPECT_EQ(file.ID3V2Tag()->Size(), 110);  // the first tag is the file's
+    EXPECT_EQ(file.MPEGHeader()->HeaderOffset(), static_cast<int32_t>(stream.ID3v2.size()));
+    EXPECT_EQ(file.MPEGHeader()->Layer(), "3");
+
+    // "ID3" with a size byte of 0x80 is no tag: the search goes on behind
+    // the first tag and finds the decoy.
+    stream.ID3v2 = Concat({first, B("ID3\x03\x00\x00\x00\x00\x00\x80", 10), decoy});
+    test::WriteFile(path, test::BuildMp3(stream));
+    ASSERT_TRUE(file.Create(path));
+    EXPECT_EQ(file.MPEGHeader()->HeaderOffset(), 110 + 10 + 20);
+    EXPECT_EQ(file.MPEGHeader()->Layer(), "1");
+}
+
 TEST(FileHandlerAudio, FailedSearchSetsTheLoadHeaderExRecord) {
     test::TempDir dir;
     FileHandler file;

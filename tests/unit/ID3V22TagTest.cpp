@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/BinaryFile.h"
 #include "id3v2/ID3V22Tag.h"
 #include "support/ID3V2Builder.h"
 #include "support/TestSupport.h"
@@ -47,14 +48,18 @@ TEST(ID3V22Reader, FramesTextAndProperties) {
     EXPECT_EQ(tag->Track(), "3/11");
     EXPECT_EQ(tag->Year(), "2004");
     EXPECT_EQ(tag->FrameList(), "TT2;TP1;TAL;COM;TCO;TRK;TYE;COM;TXX;");
-    EXPECT_EQ(tag->FrameCount(), 8);
-    // Comments are not decoded in this version; neither are encodings past 1.
-    EXPECT_EQ(tag->GetFrameByID("COM")->TextData(), "");
+    // Every frame, duplicates included; comments and user texts decoded as
+    // in the later versions, UTF-8 included.
+    EXPECT_EQ(tag->FrameCount(), 9);
+    EXPECT_EQ(tag->GetFrameByID("COM")->TextData(), "first");
+    EXPECT_EQ(tag->GetFrameByID("COM")->Language(), "eng");
+    EXPECT_EQ(tag->GetFrameByIndex(8)->TextData(), "second");
     EXPECT_EQ(tag->GetFrameByID("COM")->RawData(), B("\0eng\0first", 10));
     EXPECT_EQ(tag->GetText("TXX"), "");
+    EXPECT_EQ(tag->GetFrameByID("TXX")->Description(), "utf8");
     EXPECT_TRUE(tag->GetFrameByIndex(1)->IsTitle());
     EXPECT_TRUE(tag->GetFrameByIndex(7)->IsYear());
-    EXPECT_EQ(tag->GetFrameByIndex(9), nullptr);
+    EXPECT_EQ(tag->GetFrameByIndex(10), nullptr);
     EXPECT_EQ(tag->PaddingSize(), 100);
 
     EXPECT_FALSE(tag->canSave());
@@ -71,9 +76,10 @@ TEST(ID3V22Reader, UnsynchronisationAndMalformedTags) {
     ASSERT_TRUE(unsync);
     EXPECT_EQ(unsync->Title(), "A");
 
-    // Padding shorter than a frame header, a frame past the tag, a tag past
-    // the file, flags 0x0C.
-    EXPECT_EQ(LoadFrames(frame, 4), nullptr);
+    // Padding shorter than a frame header is padding; a frame past the
+    // tag, a tag past the file and flags 0x0C fail the load.
+    ASSERT_TRUE(LoadFrames(frame, 4));
+    EXPECT_EQ(LoadFrames(frame, 4)->PaddingSize(), 4);
     Bytes past = frame;
     past[5] = 0x40;
     EXPECT_EQ(LoadFrames(past, 20), nullptr);

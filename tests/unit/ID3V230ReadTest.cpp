@@ -13,6 +13,7 @@
 #include "errors/KorvelException.h"
 #include "id3v230/ID3LibBinding.h"
 #include "id3v230/ID3V230.h"
+#include "id3v2/TagContents.h"
 #include "id3v230/RawTag.h"
 #include "id3v2/ID3V23Tag.h"
 #include "support/ID3V2Builder.h"
@@ -380,16 +381,19 @@ TEST(ID3V230Load, CompressedFramesReachId3libInflated) {
     EXPECT_EQ(again.Title(), "new");
 }
 
-TEST(ID3V230Load, CompressedFramesOfOtherVersionsAreRefused) {
+TEST(ID3V230Load, TagsOfOtherVersionsAreReadNotSaved) {
+    // Frames are read from the frame model, compressed ones of version 2.4
+    // included (nothing reaches id3lib before a save); only version 2.3
+    // tags are saved.
     test::TempDir dir;
     std::string path = WriteMp3(dir, "a.mp3", test::Tag(4, Frame23("TIT2", B("\0\0\0\x05xxxxxxxx", 12), 0x00, 0x09)));
     Bytes before = test::ReadFile(path);
     ID3V230 tag;
-    EXPECT_THROW(tag.AttachFile(path), KorvelException);
-    EXPECT_EQ(tag.Frames()->Count(), 0);
+    tag.AttachFile(path);
+    EXPECT_EQ(tag.Frames()->Count(), 1);
     tag.setTitle("new");
     EXPECT_FALSE(tag.UpdateTag(2));
-    EXPECT_EQ(tag.LastFailure(), "The file's ID3v2 tag could not be read; saving would lose it.");
+    EXPECT_EQ(tag.LastFailure(), "The file's ID3v2.4 tag is read-only: only ID3v2.3 tags can be changed.");
     EXPECT_EQ(test::ReadFile(path), before);
 }
 
@@ -463,23 +467,24 @@ TEST(ID3V230Load, DecompressedSizesTheDataCannotReachAreRefusedUnallocated) {
     compress(packed.data(), &packedSize, text.data(), static_cast<uLong>(text.size()));
     packed.resize(packedSize);
     auto frame = [&](uint32_t claimed) {
-        RawTag::Frame f;
-        f.id = "TIT2";
-        f.record = Frame23("TIT2", Concat({Bytes{uint8_t(claimed >> 24), uint8_t(claimed >> 16),
-                                                 uint8_t(claimed >> 8), uint8_t(claimed)},
-                                           packed}),
-                           0x00, 0x80);
-        return f;
+        return Frame23("TIT2", Concat({Bytes{uint8_t(claimed >> 24), uint8_t(claimed >> 16),
+                                             uint8_t(claimed >> 8), uint8_t(claimed)},
+                                       packed}),
+                       0x00, 0x80);
     };
-    RawTag::Frame plain;
-    EXPECT_TRUE(RawTag::ForLibrary(frame(static_cast<uint32_t>(text.size())), plain));
-    EXPECT_EQ(plain.Data(), text);
-    EXPECT_FALSE(RawTag::ForLibrary(frame(60u << 20), plain));
-    EXPECT_FALSE(RawTag::ForLibrary(frame(static_cast<uint32_t>(packed.size() * 1032 + 65)), plain));
+    auto forLibrary = [&](uint32_t claimed, Bytes& plain) {
+        TagContentsPtr contents = ParseTagContents(std::make_shared<const Bytes>(Tag23({frame(claimed)})));
+        return contents && RawTag::ForLibrary(contents->frames.at(0), plain);
+    };
+    Bytes plain;
+    EXPECT_TRUE(forLibrary(static_cast<uint32_t>(text.size()), plain));
+    EXPECT_EQ(Bytes(plain.begin() + 10, plain.end()), text);
+    EXPECT_FALSE(forLibrary(60u << 20, plain));
+    EXPECT_FALSE(forLibrary(static_cast<uint32_t>(packed.size() * 1032 + 65), plain));
 
     // Through the file the other frames still load.
     test::TempDir dir;
-    std::string path = WriteMp3(dir, "a.mp3", Tag23({Frame23("TPE1", Latin1Text("Artist")), frame(60u << 20).record}));
+    std::string path = WriteMp3(dir, "a.mp3", Tag23({Frame23("TPE1", Latin1Text("Artist")), frame(60u << 20)}));
     ID3V230 tag;
     tag.AttachFile(path);
     EXPECT_EQ(tag.Artist(), "Artist");

@@ -11,7 +11,7 @@
 #include "errors/MessageHandler.h"
 #include "id3v2/ID3V2Tag.h"
 #include "id3v230/ID3V230.h"
-#include "id3v230/RawTag.h"
+#include "id3v2/TagContents.h"
 #include "support/ID3V2Builder.h"
 #include "support/Mp3Builder.h"
 #include "support/TestSupport.h"
@@ -29,13 +29,23 @@ Bytes CommData(const std::string& lang, const std::string& desc, const std::stri
     return Concat({Bytes{0}, B(lang), B(desc), Bytes{0}, B(text)});
 }
 
+// A frame record of a written tag: its ID and content.
+struct Written {
+    std::string id;
+    Bytes data;
+    const Bytes& Data() const { return data; }
+};
+
 // The frame records of the ID3v2 tag at the start of a file.
-std::vector<RawTag::Frame> FramesOf(const std::string& path) {
-    Bytes bytes = test::ReadFile(path);
-    return RawTag::ParseV23Frames(bytes);
+std::vector<Written> FramesOf(const std::string& path) {
+    std::vector<Written> frames;
+    TagContentsPtr tag = ParseTagContents(std::make_shared<const Bytes>(test::ReadFile(path)));
+    if (!tag) return frames;
+    for (const FrameRecord& frame : tag->frames) frames.push_back({frame.id, Bytes(frame.data.begin(), frame.data.end())});
+    return frames;
 }
 
-const RawTag::Frame* Find(const std::vector<RawTag::Frame>& frames, const std::string& id, size_t nth = 0) {
+const Written* Find(const std::vector<Written>& frames, const std::string& id, size_t nth = 0) {
     for (const auto& frame : frames) {
         if (frame.id == id && nth-- == 0) return &frame;
     }
@@ -45,10 +55,7 @@ const RawTag::Frame* Find(const std::vector<RawTag::Frame>& frames, const std::s
 // The bytes of the file behind its ID3v2 tag.
 Bytes AfterTag(const std::string& path) {
     Bytes bytes = test::ReadFile(path);
-    size_t extent = 0;
-    if (bytes.size() >= 10 && bytes[0] == 'I' && bytes[1] == 'D' && bytes[2] == '3') {
-        extent = 10 + RawTag::GetSyncsafe(&bytes[6]);
-    }
+    const size_t extent = TagExtent(bytes);
     return Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(extent), bytes.end());
 }
 
@@ -309,8 +316,8 @@ TEST(ID3V230Save, UnicodeTextIsWrittenAsUTF16AndOtherTextStaysSingleByte) {
     EXPECT_EQ(Find(frames, "TCOM")->Data(), Latin1Text("Café Noël"));
     // A comment with a single-byte description and a Unicode text is UTF-16 as
     // a whole; the other comment stays single-byte.
-    const RawTag::Frame* unicode = Find(frames, "COMM", 0);
-    const RawTag::Frame* plain = Find(frames, "COMM", 1);
+    const Written* unicode = Find(frames, "COMM", 0);
+    const Written* plain = Find(frames, "COMM", 1);
     ASSERT_TRUE(unicode && plain);
     EXPECT_EQ(unicode->Data()[0], 1);
     EXPECT_EQ(plain->Data()[0], 0);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/BinaryFile.h"
 #include "id3v2/ID3V23Tag.h"
 #include "support/ID3V2Builder.h"
 #include "support/TestSupport.h"
@@ -38,19 +39,29 @@ TEST(ID3V23Reader, TextFramesInEveryEncoding) {
     EXPECT_EQ(FrameText(Frame23("TIT2", {1, 0xFE, 0xFF, 0, 0x41})), "A");
     // A trailing odd byte of UTF-16 is ignored; zero characters are kept.
     EXPECT_EQ(FrameText(Frame23("TIT2", {1, 0xFF, 0xFE, 0x41, 0, 0x42})), "A");
-    EXPECT_EQ(FrameText(Frame23("TIT2", B("\0A\0", 3))), std::string("A\0", 2));
+    // Terminators end values; more values are joined by " / ", each UTF-16
+    // one with its own byte-order mark.
+    EXPECT_EQ(FrameText(Frame23("TIT2", B("\0A\0", 3))), "A");
+    EXPECT_EQ(FrameText(Frame23("TPE1", B("\0One\0Two\0", 9))), "One / Two");
+    EXPECT_EQ(FrameText(Frame23("TPE1", Concat({{1}, Utf16Bom(u"A"), {0, 0}, {0xFE, 0xFF, 0, 0x42}}))), "A / B");
     EXPECT_EQ(FrameText(Frame23("TIT2", {0, 0x80, 0xE9})), "\u20AC\u00E9");
     // UTF-16 big-endian without a mark and UTF-8.
     EXPECT_EQ(FrameText(Frame23("TIT2", {2, 0x00, 0x48, 0x03, 0xA9})), "H\u03A9");
     EXPECT_EQ(FrameText(Frame23("TIT2", Concat({{3}, B("\xC3\xA4\xE2\x82\xAC")}))), "\u00E4\u20AC");
-    EXPECT_EQ(FrameText(Frame23("TIT2", {4, 'x'})), "");
+    // An unknown encoding leaves the bytes.
+    EXPECT_EQ(FrameText(Frame23("TIT2", {4, 'x'})), "2 bytes");
     EXPECT_EQ(FrameText(Frame23("TIT2", {0})), "");
 
     // Non-text frames.
     EXPECT_EQ(FrameText(Frame23("PCNT", {0, 0, 1, 0})), "256");
     EXPECT_EQ(FrameText(Frame23("PCNT", {0xA1, 0x7B, 0x5F, 0x65})), "2709217125");
-    EXPECT_EQ(FrameText(Frame23("WXXX", B("\0desc\0http://x", 15))), "");
-    EXPECT_EQ(FrameText(Frame23("PRIV", B("owner\0data", 10))), "");
+    EXPECT_EQ(FrameText(Frame23("WXXX", B("\0desc\0http://x", 15))), "http://x");
+    EXPECT_EQ(FrameText(Frame23("WOAR", B("http://artist\0", 14))), "http://artist");
+    EXPECT_EQ(FrameText(Frame23("PRIV", B("owner\0data", 10))), "owner, 4 bytes");
+    EXPECT_EQ(FrameText(Frame23("UFID", B("owner\0id-1", 10))), "owner: id-1");
+    EXPECT_EQ(FrameText(Frame23("PRIV", B("owner\0\x01\x02", 8))), "owner, 2 bytes");
+    EXPECT_EQ(FrameText(Frame23("POPM", B("me@x\0\xC4\0\0\x01\0", 10))), "me@x, rating 196, 256 plays");
+    EXPECT_EQ(FrameText(Frame23("MCDI", Bytes(12, 0x2A))), "12 bytes");
 }
 
 TEST(ID3V23Reader, CommentsLyricsAndDescriptions) {
@@ -70,12 +81,16 @@ TEST(ID3V23Reader, CommentsLyricsAndDescriptions) {
     EXPECT_EQ(FrameText(Frame23("USLT", Concat({{2}, B("eng"), {0, 0x41, 0, 0, 0, 0x4C, 0, 0x61}}))),
               "La");
     EXPECT_EQ(FrameText(Frame23("USLT", Concat({{3}, B("deu"), B("d\0\xC3\xBC", 4)}))), "\u00FC");
+    // Synchronised lyrics: the lines' texts.
     EXPECT_EQ(FrameText(Frame23("SYLT", Concat({{0}, B("eng"), {2, 1}, B("d\0words", 7)}))),
               "words");
-    // An unknown encoding gives the whole data without the characters 0 to 2.
-    EXPECT_EQ(FrameText(Frame23("COMM", B("\x07" "eng\0\x01Hi", 8))), "\x07" "engHi");
-    // Without a terminator the whole data is kept.
-    EXPECT_EQ(FrameText(Frame23("COMM", B("\0engHi", 6))), std::string("\0engHi", 6));
+    EXPECT_EQ(FrameText(Frame23("SYLT", Concat({{0}, B("eng"), {2, 1}, B("d\0one\0", 6), BigEndian32(10),
+                                               B("\ntwo\0", 5), BigEndian32(20)}))),
+              "one\ntwo");
+    // An unknown encoding leaves the bytes; without a terminator the rest is
+    // the description.
+    EXPECT_EQ(FrameText(Frame23("COMM", B("\x07" "eng\0\x01Hi", 8))), "8 bytes");
+    EXPECT_EQ(FrameText(Frame23("COMM", B("\0engHi", 6))), "");
 }
 
 TEST(ID3V23Reader, PicturesAndRawData) {
@@ -180,9 +195,11 @@ TEST(ID3V23Reader, FrameWalkDuplicatesZeroSizeAndPadding) {
         300);
     ASSERT_TRUE(tag);
     EXPECT_EQ(tag->FrameList(), "COMM;TXXX;COMM;TXXX;TIT2;");
-    EXPECT_EQ(tag->FrameCount(), 3);
+    EXPECT_EQ(tag->FrameCount(), 5);
     EXPECT_EQ(tag->Comment(), "first");
-    EXPECT_EQ(tag->GetFrameByID("TXXX")->TextData(), std::string("a\0one", 5));
+    EXPECT_EQ(tag->GetFrameByIndex(3)->TextData(), "second");
+    EXPECT_EQ(tag->GetFrameByID("TXXX")->TextData(), "one");
+    EXPECT_EQ(tag->GetFrameByID("TXXX")->Description(), "a");
     EXPECT_EQ(tag->Title(), "T");
     EXPECT_EQ(tag->Artist(), "");
     EXPECT_EQ(tag->PaddingSize(), 300);
@@ -194,8 +211,13 @@ TEST(ID3V23Reader, FrameWalkDuplicatesZeroSizeAndPadding) {
     EXPECT_EQ(big->GetFrameByID("TIT2")->RawData().size(), 257u);
     EXPECT_EQ(big->GetFrameByID("TIT2")->TotalSize(), 267);
 
-    // Padding shorter than a frame header makes the walk run past the tag.
-    EXPECT_EQ(LoadFrames(Frame23("TIT2", Latin1("T")), 5), nullptr);
+    // Padding shorter than a frame header is padding all the same.
+    for (size_t padding = 1; padding < 10; ++padding) {
+        const ID3V23TagPtr padded = LoadFrames(Frame23("TIT2", Latin1("T")), padding);
+        ASSERT_TRUE(padded) << padding;
+        EXPECT_EQ(padded->Title(), "T");
+        EXPECT_EQ(padded->PaddingSize(), static_cast<int32_t>(padding));
+    }
     // A tag of padding only, and one without frames at all, load.
     ASSERT_TRUE(LoadFrames({}, 64));
     EXPECT_EQ(LoadFrames({}, 64)->FrameCount(), 0);
@@ -261,7 +283,10 @@ TEST(ID3V23Reader, CompressedEncryptedAndGroupedFrames) {
               nullptr);
     EXPECT_EQ(LoadFrames(Frame23("TIT2", Concat({BigEndian32(0x7FFFFFFFu), packed}), 0, 0x80)),
               nullptr);
-    EXPECT_EQ(LoadFrames(Frame23("TIT2", {0, 0}, 0, 0x80)), nullptr);
+    // A frame too short for its appended bytes keeps its place, its content
+    // unknown.
+    ASSERT_TRUE(LoadFrames(Frame23("TIT2", {0, 0}, 0, 0x80)));
+    EXPECT_EQ(LoadFrames(Frame23("TIT2", {0, 0}, 0, 0x80))->Title(), "");
     // Garbage instead of a zlib stream inflates to nothing.
     EXPECT_EQ(FrameText(Frame23("TIT2", Concat({BigEndian32(50), B("garbage!")}), 0, 0x80)), "");
 }

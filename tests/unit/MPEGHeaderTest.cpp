@@ -13,6 +13,7 @@ using namespace korvel;
 using test::B;
 using test::Concat;
 using test::Mp3Spec;
+using test::VBRISpec;
 using test::XingSpec;
 
 namespace {
@@ -202,8 +203,10 @@ TEST(MPEGHeaderLoad, XingHeader) {
     stream.Xing = XingSpec{"Xing", 3, 1000, 417000};
     ASSERT_TRUE(file.Load(h, test::BuildMp3(stream)));
     EXPECT_TRUE(h.VBR());
+    EXPECT_EQ(h.VBRHeader(), VBRHeaderKind::Xing);
     EXPECT_EQ(h.NumFrames(), 1000);
     EXPECT_EQ(h.XingFrameCount(), 1000);
+    EXPECT_EQ(h.XingByteCount(), 417000);
     EXPECT_EQ(h.AudioSize(), 417000);
     EXPECT_EQ(h.FrameSize(), 417);
     EXPECT_EQ(h.BitRate(), 127);  // 44100 * 417 / 144000
@@ -221,6 +224,7 @@ TEST(MPEGHeaderLoad, XingHeader) {
     const Bytes data = test::BuildMp3(stream);
     ASSERT_TRUE(file.Load(h, data));
     EXPECT_EQ(h.NumFrames(), 5);
+    EXPECT_EQ(h.XingByteCount(), 0);
     EXPECT_EQ(h.AudioSize(), static_cast<int32_t>(data.size()) - 2);
     // Byte count without frame count is not read.
     stream.Xing = XingSpec{"Xing", 2, 0, 12345};
@@ -234,6 +238,8 @@ TEST(MPEGHeaderLoad, XingHeader) {
         stream.Xing = XingSpec{id, 3, 1000, 417000};
         ASSERT_TRUE(file.Load(h, test::BuildMp3(stream)));
         EXPECT_FALSE(h.VBR()) << id;
+        EXPECT_EQ(h.VBRHeader(), VBRHeaderKind::None);
+        EXPECT_EQ(h.VBRHeaderName(), "");
         EXPECT_EQ(h.BitRate(), 128);
     }
 
@@ -266,6 +272,60 @@ TEST(MPEGHeaderLoad, XingHeader) {
     layerOne.Xing = XingSpec{"Xing", 3, 100, 100 * 500};
     ASSERT_TRUE(file.Load(h, test::BuildMp3(layerOne)));
     EXPECT_EQ(h.BitRate(), 44100 * 500 / 48000);
+}
+
+TEST(MPEGHeaderLoad, VBRIHeader) {
+    HeaderFile file;
+    MPEGHeader h;
+    // 32 bytes behind the header in every layout, with the Xing derivation.
+    for (int mode : {1, 3}) {
+        Mp3Spec stream;
+        stream.ChannelMode = mode;
+        stream.VBRI = VBRISpec{417000, 1000};
+        ASSERT_TRUE(file.Load(h, test::BuildMp3(stream)));
+        EXPECT_TRUE(h.VBR()) << mode;
+        EXPECT_EQ(h.VBRHeader(), VBRHeaderKind::VBRI);
+        EXPECT_EQ(h.VBRHeaderName(), "VBRI");
+        EXPECT_EQ(h.XingFrameCount(), 1000);
+        EXPECT_EQ(h.XingByteCount(), 417000);
+        EXPECT_EQ(h.NumFrames(), 1000);
+        EXPECT_EQ(h.AudioSize(), 417000);
+        EXPECT_EQ(h.FrameSize(), 417);
+        EXPECT_EQ(h.BitRate(), 127);
+        EXPECT_EQ(h.Duration(), 26);
+    }
+
+    // Malformed counts never divide by zero: no frames reads like a Xing
+    // header without a frame count; no bytes leaves the audio size to the
+    // file; counts past 2^31 are no counts.
+    Mp3Spec stream;
+    stream.VBRI = VBRISpec{417000, 0};
+    ASSERT_TRUE(file.Load(h, test::BuildMp3(stream)));
+    EXPECT_TRUE(h.VBR());
+    EXPECT_EQ(h.BitRate(), -1);
+    EXPECT_EQ(h.Duration(), -1);
+    stream.VBRI = VBRISpec{0, 10};
+    Bytes data = test::BuildMp3(stream);
+    ASSERT_TRUE(file.Load(h, data));
+    EXPECT_EQ(h.AudioSize(), static_cast<int32_t>(data.size()) - 2);
+    EXPECT_EQ(h.NumFrames(), 10);
+    EXPECT_EQ(h.FrameSize(), 417);
+    stream.VBRI = VBRISpec{0xFFFFFFFF, 0xFFFFFFFF};
+    ASSERT_TRUE(file.Load(h, test::BuildMp3(stream)));
+    EXPECT_EQ(h.AudioSize(), static_cast<int32_t>(data.size()) - 2);
+    EXPECT_EQ(h.BitRate(), -1);
+
+    // Counts cut off by the end of the file: no VBRI header.
+    stream.Frames = 1;
+    stream.VBRI = VBRISpec{417000, 1000};
+    data = test::BuildMp3(stream);
+    ASSERT_TRUE(file.Load(h, Bytes(data.begin(), data.begin() + 36 + 18)));
+    EXPECT_TRUE(h.VBR());
+    ASSERT_TRUE(file.Load(h, Bytes(data.begin(), data.begin() + 36 + 17)));
+    EXPECT_FALSE(h.VBR());
+    EXPECT_EQ(h.VBRHeader(), VBRHeaderKind::None);
+    EXPECT_EQ(h.XingFrameCount(), 0);
+    EXPECT_EQ(h.XingByteCount(), 0);
 }
 
 TEST(MPEGHeaderLoad, XingFieldsNearTheEndOfTheFile) {

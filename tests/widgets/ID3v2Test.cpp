@@ -57,7 +57,7 @@ Bytes CommonFrames(uint8_t version) {
         frame("TRCK", "TRK", build::Latin1("3/12")),
         frame("TCON", "TCO", build::Latin1("(17)Rock")),
         frame("COMM", "COM", LanguageText("first line\nsecond line")),
-        frame("PRIV", "PRI", Bytes(1234, 0x5A)),
+        frame("MCDI", "MCI", Bytes(1234, 0x5A)),
     });
 }
 
@@ -458,7 +458,7 @@ private slots:
             QCOMPARE(list->topLevelItemCount(), 7);
             QCOMPARE(list->topLevelItem(0)->text(1), QStringLiteral("Song Title"));
             QTreeWidgetItem* binary = list->topLevelItem(6);
-            QCOMPARE(binary->text(0), QString::fromLatin1(one.version == 2 ? "PRI" : "PRIV"));
+            QCOMPARE(binary->text(0), QString::fromLatin1(one.version == 2 ? "MCI" : "MCDI"));
             QCOMPARE(binary->text(1), QStringLiteral("Binary (1,234 Bytes)"));
             QCOMPARE(binary->text(2), QString());
             // Each column is as wide as its header and its texts.
@@ -469,9 +469,8 @@ private slots:
             QVERIFY(list->header()->sectionSize(1) >
                     list->fontMetrics().horizontalAdvance(binary->text(1)));
 
-            // Version 2.2 tags have no comment for the editor.
-            QCOMPARE(MultiLine("txtComment")->toPlainText(),
-                     one.version == 2 ? QString() : QStringLiteral("first line\nsecond line"));
+            // Every version's comment reaches the editor.
+            QCOMPARE(MultiLine("txtComment")->toPlainText(), QStringLiteral("first line\nsecond line"));
 
             // Reading hands back the same object.
             QCOMPARE(editor->ID3V2Tag().value<ID3V2TagPtr>().get(), facade.get());

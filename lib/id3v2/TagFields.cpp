@@ -1,0 +1,105 @@
+#include "id3v2/TagFields.h"
+
+#include <array>
+
+#include "id3v2/FrameContent.h"
+#include "id3v2/TagContents.h"
+
+namespace korvel {
+
+namespace {
+
+constexpr uint8_t V(int version) { return static_cast<uint8_t>(1u << version); }
+
+constexpr std::array<TagFieldInfo, 20> kFields = {{
+    {TagField::Title, "Title", "TT2", "TIT2", "TIT2", "", "--title", "txtTitle", true, V(2) | V(3) | V(4)},
+    {TagField::Artist, "Artist", "TP1", "TPE1", "TPE1", "", "--artist", "txtArtist", true, V(2) | V(3) | V(4)},
+    {TagField::Album, "Album", "TAL", "TALB", "TALB", "", "--album", "txtAlbum", true, V(2) | V(3) | V(4)},
+    {TagField::Year, "Year", "TYE", "TYER", "TDRC", "", "--year", "txtYear", true, V(2) | V(3)},
+    {TagField::Track, "Track", "TRK", "TRCK", "TRCK", "", "--track", "txtTrack", true, V(3)},
+    {TagField::Genre, "Genre", "TCO", "TCON", "TCON", "", "--genre", "cmbGenre", true, V(2) | V(3) | V(4)},
+    {TagField::Comment, "Comment", "COM", "COMM", "COMM", "", "--comment", "txtComment", true, V(3) | V(4)},
+    {TagField::Composer, "Composer", "TCM", "TCOM", "TCOM", "", "--composer", "txtComposer", true, 0},
+    {TagField::OriginalArtist, "OriginalArtist", "TOA", "TOPE", "TOPE", "", "--original-artist",
+     "txtOriginalArtist", true, 0},
+    {TagField::Copyright, "Copyright", "TCR", "TCOP", "TCOP", "", "--copyright", "txtCopyright", true, 0},
+    {TagField::EncodedBy, "EncodedBy", "TEN", "TENC", "TENC", "", "--encoded-by", "txtEncodedBy", true, 0},
+    {TagField::UserURL, "UserURL", "WXX", "WXXX", "WXXX", "", "--url", "txtURL", true, 0},
+    {TagField::LyricsUnsynced, "LyricsUnsynced", "ULT", "USLT", "USLT", "", "--lyrics", "txtLyrics", true, 0},
+    {TagField::LyricsSynced, "LyricsSynced", "SLT", "SYLT", "SYLT", "", "", "txtSyncedLyrics", true, 0},
+    {TagField::ArtistURL, "ArtistURL", "WAR", "WOAR", "WOAR", "", "", "", false, 0},
+    {TagField::UserText, "UserText", "TXX", "TXXX", "TXXX", "", "", "", false, 0},
+    {TagField::Tempo, "Tempo", "COM", "COMM", "COMM", "MusicMatch_Tempo", "", "", false, 0},
+    {TagField::Mood, "Mood", "COM", "COMM", "COMM", "MusicMatch_Mood", "", "", false, 0},
+    {TagField::Situation, "Situation", "COM", "COMM", "COMM", "MusicMatch_Situation", "", "", false, 0},
+    {TagField::Preference, "Preference", "COM", "COMM", "COMM", "MusicMatch_Preference", "", "", false, 0},
+}};
+
+// Kinds whose frames are told apart by their description.
+bool PickedByDescription(FrameKind kind) {
+    return kind == FrameKind::Comment || kind == FrameKind::UserText || kind == FrameKind::UserUrl ||
+           kind == FrameKind::SyncedLyrics;
+}
+
+// The value text of the first frame of that ID (and descriptor); nothing
+// when there is none.
+bool FirstValue(const TagContents& tag, const std::string& id, const char* descriptor, std::string& value) {
+    const FrameKind kind = KindOfFrame(id);
+    for (const FrameRecord& frame : tag.frames) {
+        if (frame.id != id) continue;
+        const FrameContent content = DecodeFrame(frame, tag.codePage);
+        if (PickedByDescription(kind) && content.description != descriptor) continue;
+        value = FrameValueText(content);
+        return true;
+    }
+    return false;
+}
+
+// The year at the start of a recording time ("2005-09-05" gives 2005).
+std::string YearOfTime(const std::string& time) {
+    size_t digits = 0;
+    while (digits < time.size() && digits < 4 && time[digits] >= '0' && time[digits] <= '9') ++digits;
+    return digits == 4 ? time.substr(0, 4) : time;
+}
+
+}  // namespace
+
+std::span<const TagFieldInfo> TagFields() { return kFields; }
+
+const TagFieldInfo& FieldInfo(TagField field) { return kFields[static_cast<size_t>(field)]; }
+
+const char* FrameIdOf(const TagFieldInfo& info, int version) {
+    switch (version) {
+        case 2: return info.frame22;
+        case 3: return info.frame23;
+        default: return info.frame24;
+    }
+}
+
+std::string FieldText(const TagContents& tag, TagField field) {
+    const TagFieldInfo& info = FieldInfo(field);
+    std::string value;
+    if (field == TagField::Year && tag.version >= 3) {
+        // Writers mix the year frames of versions 2.3 and 2.4 up.
+        const bool v4 = tag.version == 4;
+        if (FirstValue(tag, v4 ? "TDRC" : "TYER", "", value)) return YearOfTime(value);
+        if (FirstValue(tag, v4 ? "TYER" : "TDRC", "", value)) return YearOfTime(value);
+        return "";
+    }
+    FirstValue(tag, FrameIdOf(info, tag.version), info.descriptor, value);
+    return value;
+}
+
+std::string GenreText(const std::string& text) {
+    if (text.empty() || text[0] != '(') return text;
+    const size_t close = text.find(')', 1);
+    return close == std::string::npos ? text : text.substr(close + 1);
+}
+
+std::string GenreIDText(const std::string& text) {
+    if (text.empty() || text[0] != '(') return "";
+    const size_t close = text.find(')', 1);
+    return close == std::string::npos ? "" : text.substr(1, close - 1);
+}
+
+}  // namespace korvel
