@@ -176,8 +176,9 @@ void FileHandler::ReadTail(const BinaryFile& file) {
     const int64_t length = file.Length();
     if (length < kTail) {
         // A bare ID3v2 tag shorter than a record has no ID3v1 tag; any other
-        // file that short cannot be read.
-        if (length >= ID3V1Tag::kTagLength || !m_hasID3V2) {
+        // file that short (a tag cut short included) cannot be read.
+        const bool bareTag = m_hasID3V2 && static_cast<int64_t>(TagExtent(file.ReadAt(0, 10))) <= length;
+        if (length >= ID3V1Tag::kTagLength || !bareTag) {
             m_id3v1Record = file.ReadExact(length - ID3V1Tag::kTagLength, ID3V1Tag::kTagLength);
         }
         return;

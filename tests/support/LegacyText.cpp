@@ -308,23 +308,15 @@ std::string InCharset(const std::string& utf8, const std::string& charset, size_
     return out;
 }
 
-Bytes Lyrics3v2(const std::vector<std::pair<std::string, std::string>>& fields) {
-    auto digits = [](size_t n, size_t width) {
-        const std::string s = std::to_string(n);
-        return std::string(width - s.size(), '0') + s;
-    };
-    std::string block = "LYRICSBEGIN";
-    for (const auto& [id, text] : fields) block += id + digits(text.size(), 5) + text;
-    return B(block + digits(block.size(), 6) + "LYRICS200");
-}
-
 Bytes LegacyTaggedMp3(const Song& song, const std::string& charset, bool lyrics3) {
     const std::string artist = InCharset(song.artist, charset);
     const std::string title = InCharset(song.title, charset);
     const std::string album = InCharset(song.album, charset);
-    const Bytes id3v2 = Tag23({Frame23("TPE1", Text(0, B(artist))), Frame23("TIT2", Text(0, B(title))),
-                               Frame23("TALB", Text(0, B(album)))});
-    const Bytes lyrics = lyrics3 ? Lyrics3v2({{"EAR", artist}, {"ETT", title}, {"EAL", album}}) : Bytes();
+    const Bytes id3v2 = Tag(3, Concat({Frame23("TPE1", Text(0, B(artist))), Frame23("TIT2", Text(0, B(title))),
+                                       Frame23("TALB", Text(0, B(album)))}));
+    const Bytes lyrics =
+        lyrics3 ? Lyrics3Tag(Lyrics3Field("EAR", artist) + Lyrics3Field("ETT", title) + Lyrics3Field("EAL", album))
+                : Bytes();
     const Bytes id3v1 = ID3v1Record(InCharset(song.title, charset, 30), InCharset(song.artist, charset, 30),
                                     InCharset(song.album, charset, 30), "2004");
     return Concat({id3v2, MpegAudio(4), lyrics, id3v1});

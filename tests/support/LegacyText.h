@@ -39,8 +39,4 @@ std::string InCharset(const std::string& utf8, const std::string& charset,
 // `lyrics3` is true, and an ID3v1 record; every text in the charset.
 Bytes LegacyTaggedMp3(const Song& song, const std::string& charset, bool lyrics3);
 
-// A Lyrics3 v2.00 tag of the given fields (three-letter ID, raw text), with
-// its size and end marker.
-Bytes Lyrics3v2(const std::vector<std::pair<std::string, std::string>>& fields);
-
 }  // namespace korvel::test
