@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
@@ -54,9 +53,11 @@ size_t BinaryFile::ReadAt(int64_t offset, void* buffer, size_t count) const {
 }
 
 Bytes BinaryFile::ReadAt(int64_t offset, size_t count) const {
-    // A count from the file's own bytes (a tag's claimed size) may exceed the
-    // file by far: the buffer holds only what the file can give.
-    if (offset >= 0) count = std::min(count, static_cast<size_t>(std::max<int64_t>(0, m_length - offset)));
+    // No more room than the file has left: a size field that claims more
+    // must not make the read allocate it.
+    const int64_t left = m_length - offset;
+    if (left <= 0 || offset < 0) return {};
+    if (static_cast<uint64_t>(left) < count) count = static_cast<size_t>(left);
     Bytes out(count);
     out.resize(ReadAt(offset, out.data(), count));
     return out;
