@@ -28,7 +28,7 @@ bool ID3V23Tag::AttachUpdatable(const std::string& fileName, std::shared_ptr<con
         if (!contents) {
             BinaryFile file(fileName);
             std::string problem;
-            contents = ReadTagContents(file, CodePage(), &problem);
+            contents = ReadTagContents(file, DefaultCodePage().Page(), &problem);
             if (!contents) {
                 throw KorvelException("LoadFrames", "The ID3v2 tag cannot be changed: " + problem);
             }

@@ -118,7 +118,7 @@ void ID3V230::LoadFrames() {
         BinaryFile file(m_fileName);
         const RawTag::Leading leading = RawTag::ReadLeading(file);
         if (leading.present) {
-            contents = ReadTagContents(file, CodePage(), &problem);
+            contents = ReadTagContents(file, DefaultCodePage().Page(), &problem);
             if (!contents) problem = CannotChange(leading.major, problem);
         }
     } catch (...) {
