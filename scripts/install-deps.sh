@@ -10,15 +10,15 @@ packages=(
   # Qt Designer plugin and its tests (Qt6::UiPlugin, Qt6::UiTools; Qt6::Designer
   # needs the OpenGL and xkbcommon development files to be found by CMake)
   qt6-tools-dev libqt6uitools6 libqt6opengl6-dev libxkbcommon-dev
-  # tests
-  libgtest-dev lame python3-mutagen eyed3 xvfb xauth
+  # tests (TagLib, ffmpeg and kid3-cli write and read tags the tests compare with)
+  libgtest-dev lame python3-mutagen eyed3 xvfb xauth libtag1-dev ffmpeg kid3-cli
   # fuzz targets (scripts/fuzz.sh): clang with libFuzzer and the sanitizers
   clang libclang-rt-14-dev
   # packaging: .deb files (dpkg-shlibdeps and file for cpack), desktop entry
   # check, man pages
   dpkg-dev file desktop-file-utils man-db
   # benchmarks (bench/, built with -DKORVEL_BUILD_BENCH=ON)
-  libbenchmark-dev libtag1-dev
+  libbenchmark-dev
 )
 
 missing=()
