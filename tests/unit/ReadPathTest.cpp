@@ -71,6 +71,8 @@ TEST(ReadPath, BoundedReadsOfAnOpenFile) {
     EXPECT_EQ(file.ReadExact(10, 0), Bytes{});
     EXPECT_EQ(file.ReadAt(8, 10), test::B("89"));
     EXPECT_EQ(file.ReadAt(-1, 3), Bytes{});
+    // Asking for more than the file holds takes no more memory than it holds.
+    EXPECT_EQ(file.ReadAt(0, size_t{1} << 30).capacity(), 10u);
     for (const auto& [offset, count] : std::vector<std::pair<int64_t, size_t>>{
              {7, 4}, {-1, 2}, {11, 0}, {0, 11}, {2, static_cast<size_t>(-1)}, {INT64_MAX, 1}}) {
         SCOPED_TRACE(std::to_string(offset) + "+" + std::to_string(count));
