@@ -60,6 +60,7 @@ bool ID3V24Tag::saveTag() {
         m_error->Set(1, "saveTag", "The tag belongs to no file.");
         return false;
     }
+    m_notes.clear();
     if (!m_saved) return true;
     try {
         const TagContents& old = *m_saved;
