@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
@@ -54,11 +53,13 @@ size_t BinaryFile::ReadAt(int64_t offset, void* buffer, size_t count) const {
 }
 
 Bytes BinaryFile::ReadAt(int64_t offset, size_t count) const {
-    // Room for what the file holds, not for what was asked: a tag header can
-    // announce far more bytes than a small file has.
-    const int64_t available = offset >= 0 && offset < m_length ? m_length - offset : 0;
-    Bytes out(static_cast<size_t>(std::min<uint64_t>(count, static_cast<uint64_t>(available))));
-    out.resize(ReadAt(offset, out.data(), out.size()));
+    // No more room than the file has left: a size field that claims more
+    // must not make the read allocate it.
+    const int64_t left = m_length - offset;
+    if (left <= 0 || offset < 0) return {};
+    if (static_cast<uint64_t>(left) < count) count = static_cast<size_t>(left);
+    Bytes out(count);
+    out.resize(ReadAt(offset, out.data(), count));
     return out;
 }
 

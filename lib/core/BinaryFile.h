@@ -21,8 +21,7 @@ public:
     // operation only, so the length is taken once).
     int64_t Length() const { return m_length; }
 
-    // Reads up to count bytes at offset; fewer at the end of the file. The
-    // second form reads no further than Length() (and takes no more memory).
+    // Reads up to count bytes at offset; fewer at the end of the file.
     size_t ReadAt(int64_t offset, void* buffer, size_t count) const;
     Bytes ReadAt(int64_t offset, size_t count) const;
 
