@@ -37,7 +37,13 @@ template <typename Change>
 void ID3V24Tag::Edit(Change change) {
     if (!Contents()) return;
     auto edited = std::make_shared<TagContents>(*Contents());
-    if (!change(*edited)) return;
+    try {
+        if (!change(*edited)) return;
+    } catch (...) {
+        // A frame too large for a tag: the frames stay as they were.
+        m_error->CopyError();
+        return;
+    }
     if (!m_saved) m_saved = Contents();
     Load(std::move(edited));
 }

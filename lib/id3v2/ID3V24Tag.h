@@ -83,7 +83,7 @@ public:
 
 private:
     // Applies a change to a copy of the frames; keeps the copy when it
-    // changed something.
+    // changed something. A change that fails is recorded in the error record.
     template <typename Change>
     void Edit(Change change);
 
