@@ -1,8 +1,10 @@
 // The save sequence of "Update" for the file in the path box.
 #include "MainWindow.h"
 
+#include <QMessageBox>
 #include <QPushButton>
 
+#include "AppInfo.h"
 #include "BusyCursor.h"
 #include "FolderSession.h"
 #include "WindowParts.h"
@@ -17,6 +19,26 @@ namespace korvel::quelm {
 namespace {
 
 constexpr const char* kCrLf = "\r\n";
+
+// A version 2.2 tag is saved as version 2.3; frames that version has no form
+// for are dropped only when the user agrees.
+bool MayDropUnconvertible(QWidget* parent, korvel::ID3V2Tag& tag) {
+    const std::vector<std::string> frames = tag.UnconvertibleFrames();
+    if (frames.empty()) return true;
+    QStringList ids;
+    for (const std::string& id : frames) ids << QString::fromStdString(id);
+    bool drop = false;
+    WithNormalCursor([&] {
+        drop = QMessageBox::question(
+                   parent, ApplicationTitle(),
+                   QStringLiteral("The ID3v2.2 tag is saved as an ID3v2.3 tag, which has no form for its "
+                                  "frames %1. Save it without them?")
+                       .arg(ids.join(QStringLiteral(", "))),
+                   QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+    });
+    tag.setDropUnconvertible(drop);
+    return drop;
+}
 
 }  // namespace
 
@@ -87,13 +109,12 @@ bool MainWindow::Save(const std::string& path) {
     } else if (m_ucID3v2->removeTag()) {
         file->Create(path);
         const korvel::ID3V2TagPtr current = file->ID3V2Tag();
-        const korvel::ID3V23TagPtr reader = current ? current->ID3V23Tag() : nullptr;
-        if (reader && reader->removeTag()) {
+        if (current && current->removeTag()) {
             message += std::string("ID3v2 Tag successfully removed.") + kCrLf;
             updated = true;
         } else {
             const std::string why =
-                reader ? reader->LastError()->Stream() : file->LastError()->Stream();
+                current ? current->LastError()->Stream() : file->LastError()->Stream();
             Tell(std::string("Unable to remove the ID3v2 Tag.") + kCrLf + kCrLf + why,
                  MessageIcon::Exclamation);
         }
@@ -109,7 +130,7 @@ bool MainWindow::Save(const std::string& path) {
             Tell(std::string("Unable to save the ID3v2 Tag.") + kCrLf + kCrLf +
                      target->LastError()->Stream(),
                  MessageIcon::Critical);
-        } else {
+        } else if (MayDropUnconvertible(this, *target)) {
             target->setAlbum(tag->Album());
             target->setArtist(tag->Artist());
             target->setComment(korvel::convertLineFeeds(tag->Comment(), true));
@@ -127,6 +148,7 @@ bool MainWindow::Save(const std::string& path) {
             target->setYear(tag->Year());
             if (target->saveTag()) {
                 message = std::string("ID3v2 Tag successfully saved.") + kCrLf;
+                for (const std::string& note : target->SaveNotes()) message += note + kCrLf;
                 updated = true;
             } else {
                 Tell("Unable to save the ID3v2 Tag.", MessageIcon::Exclamation);

@@ -201,10 +201,7 @@ QString WriteID3v2Changes(FileHandler& file, const TagChanges& changes) {
     if (changes.RemoveID3v2) {
         const ID3V2TagPtr tag = file.ID3V2Tag();
         if (!tag) return QString();
-        const ID3V23TagPtr reader = tag->ID3V23Tag();
-        if (!reader || !reader->removeTag()) {
-            return Why("Unable to remove the ID3v2 Tag.", reader ? reader->LastError() : tag->LastError());
-        }
+        if (!tag->removeTag()) return Why("Unable to remove the ID3v2 Tag.", tag->LastError());
         return QString();
     }
     if (changes.ID3v2.empty()) return QString();

@@ -8,6 +8,7 @@
 #include "errors/KorvelException.h"
 #include "id3v2/ID3V2Helpers.h"
 #include "id3v2/ID3V2Tag.h"
+#include "id3v2/TagWriter.h"
 #include "id3v230/ID3V230.h"
 
 namespace korvel::cli {
@@ -89,22 +90,33 @@ bool LibraryPresent(ID3V230& tag) {
     return false;
 }
 
+void PrintNotes(const std::vector<std::string>& notes) {
+    for (const std::string& note : notes) std::cerr << "korvel v2: note: " << note << "\n";
+}
+
+// Cutting the tag off needs no id3lib, whatever the tag's version.
 int Remove(const std::string& path) {
     if (!FileExists(path)) {
         std::cerr << "korvel v2: '" << path << "' does not exist\n";
         return kExitFailure;
     }
-    ID3V230 tag;
-    if (!LibraryPresent(tag)) return kExitFailure;
     try {
-        tag.AttachFile(path);
-    } catch (const KorvelException&) {
-        // A tag that cannot be read is still removed whole.
+        RemoveLeadingTag(path);
+    } catch (...) {
+        std::cerr << "korvel v2: Unable to remove the tag: " << DescribeFailure(std::current_exception()).Description
+                  << "\n";
+        return kExitFailure;
     }
-    int32_t code = tag.StripTag(ID3TT_ID3V2);
-    if (code != 0) {
-        std::cerr << "korvel v2: Unable to remove the tag: " << ID3ErrorText(code) << " (" << tag.LastFailure()
-                  << ")\n";
+    return kExitOk;
+}
+
+// A new tag of the version asked for, for a file without one.
+int Create(FileHandler& file, const Changes& changes, int version) {
+    auto tag = std::make_shared<ID3V230>();
+    if (version == 3 && !LibraryPresent(*tag)) return kExitFailure;
+    changes.ApplyTo(*tag);
+    if (!file.createID3V2Tag(tag, version)) {
+        std::cerr << file.LastError()->Stream() << "\n";
         return kExitFailure;
     }
     return kExitOk;
@@ -113,50 +125,58 @@ int Remove(const std::string& path) {
 }  // namespace
 
 int RunV2(const std::vector<std::string>& args) {
-    std::vector<std::string> valueOptions = {"--year", "--picture"};
+    std::vector<std::string> valueOptions = {"--year", "--picture", "--id3v2-version"};
     for (const TextOption& option : kTextOptions) valueOptions.push_back(option.name);
-    Arguments parsed(args, valueOptions, {"--no-picture", "--remove"});
+    Arguments parsed(args, valueOptions, {"--no-picture", "--remove", "--drop-unconvertible"});
     const std::string& path = parsed.File();
     if (parsed.Has("--remove")) {
         if (args.size() != 2) throw UsageError{"--remove takes no field options"};
         return Remove(path);
     }
+    int version = 3;
+    if (parsed.Has("--id3v2-version")) {
+        const std::string& asked = parsed.Value("--id3v2-version");
+        if (asked != "3" && asked != "4") throw UsageError{"--id3v2-version takes 3 or 4"};
+        version = asked == "4" ? 4 : 3;
+    }
     Changes changes = ReadChanges(parsed);
 
     FileHandler file;
     if (!OpenFile(file, path)) return kExitFailure;
-    auto tag = std::make_shared<ID3V230>();
-    if (!LibraryPresent(*tag)) return kExitFailure;
-
-    if (!file.HasID3V2Tag()) {
-        changes.ApplyTo(*tag);
-        if (!file.createID3V2Tag(tag)) {
-            std::cerr << file.LastError()->Stream() << "\n";
-            return kExitFailure;
-        }
-        return kExitOk;
-    }
+    if (!file.HasID3V2Tag()) return Create(file, changes, version);
 
     // A file with a tag: the values are copied into the file's ID3v2 tag and
-    // saved through it, as the desktop program saves them.
+    // saved through it, as the desktop program saves them. The tag keeps its
+    // version (a version 2.2 tag becomes a version 2.3 tag).
     const ID3V2TagPtr existing = file.ID3V2Tag();
     const int major = existing->Version()->Minor();
-    if (major != 3) {
-        std::cerr << "korvel v2: the ID3v2." << major << " tag of '" << path
-                  << "' is read-only; only ID3v2.3 tags can be changed\n";
-        return kExitFailure;
+    const int savedAs = major == 2 ? 3 : major;
+    if (parsed.Has("--id3v2-version") && savedAs != version) {
+        std::cerr << "korvel v2: note: --id3v2-version applies to new tags only; the file's ID3v2." << major
+                  << " tag is saved as ID3v2." << savedAs << "\n";
     }
     if (!existing->canSave()) {
         std::cerr << "korvel v2: " << existing->LastError()->Stream() << "\n";
         return kExitFailure;
     }
+    const std::vector<std::string> unconvertible = existing->UnconvertibleFrames();
+    if (!unconvertible.empty()) {
+        if (!parsed.Has("--drop-unconvertible")) {
+            std::string ids;
+            for (const std::string& id : unconvertible) ids += (ids.empty() ? "" : " ") + id;
+            std::cerr << "korvel v2: the ID3v2.2 tag of '" << path
+                      << "' is saved as an ID3v2.3 tag, which has no form for its frames " << ids
+                      << "; nothing was written (--drop-unconvertible saves without them)\n";
+            return kExitFailure;
+        }
+        existing->setDropUnconvertible(true);
+    }
     changes.ApplyTo(*existing);
     if (!existing->saveTag()) {
-        const ID3V23TagPtr reader = existing->ID3V23Tag();
-        std::cerr << "korvel v2: Unable to save the ID3v23 tag: "
-                  << (reader ? reader->UpdatableTag()->LastFailure() : std::string()) << "\n";
+        std::cerr << "korvel v2: " << existing->LastError()->Description() << "\n";
         return kExitFailure;
     }
+    PrintNotes(existing->SaveNotes());
     return kExitOk;
 }
 

@@ -112,13 +112,19 @@ const std::vector<Command>& Commands() {
         {"v2",
          "korvel v2 FILE [--title T] [--artist A] [--album B] [--year Y] [--track N] [--genre G] "
          "[--comment C] [--composer C] [--copyright C] [--encoded-by E] [--original-artist A] "
-         "[--url U] [--lyrics TEXT] [--picture IMAGE|--no-picture] | korvel v2 --remove FILE",
-         "Writes the ID3v2.3 tag of FILE, starting from the tag it has, or creates one\n"
-         "when the file has no ID3v2 tag. ID3v2.2 and ID3v2.4 tags are read-only. An\n"
-         "empty value clears the field. --track takes the whole text (3 or 3/12),\n"
-         "--genre the text to store ((17) or Rock), --url the user URL, --lyrics the\n"
-         "unsynchronised lyrics. --picture sets the picture from an image file,\n"
-         "--no-picture removes it. --remove removes the ID3v2 tag.",
+         "[--url U] [--lyrics TEXT] [--picture IMAGE|--no-picture] [--id3v2-version 3|4] "
+         "[--drop-unconvertible] | korvel v2 --remove FILE",
+         "Writes the ID3v2 tag of FILE, starting from the tag it has, or creates one\n"
+         "when the file has no ID3v2 tag: an ID3v2.3 tag, or with --id3v2-version 4 an\n"
+         "ID3v2.4 tag. An existing tag keeps its version, except that an ID3v2.2 tag\n"
+         "is saved as an ID3v2.3 tag; one with frames that version has no form for is\n"
+         "refused, naming them, unless --drop-unconvertible lets them go. ID3v2.2 and\n"
+         "ID3v2.3 tags are written through id3lib. What a save cannot keep of the old\n"
+         "tag is noted on stderr. An empty value clears the field. --track takes the\n"
+         "whole text (3 or 3/12), --genre the text to store ((17) or Rock), --url the\n"
+         "user URL, --lyrics the unsynchronised lyrics. --picture sets the picture\n"
+         "from an image file, --no-picture removes it. --remove removes the ID3v2 tag\n"
+         "of any version.",
          RunV2},
         {"genres", "korvel genres", "Lists the genre numbers and names.", RunGenres},
         {"xml", "korvel xml FILE... [--codepage NAME]",

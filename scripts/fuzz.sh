@@ -16,7 +16,7 @@ cd "$(dirname "$0")/.."
 
 seconds=${1:-12}
 shift || true
-all=(text id3v1 xml mpeg lyrics3 readers id3v2 file id3lib)
+all=(text id3v1 xml mpeg lyrics3 readers id3v2 file id3lib edit)
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=("${all[@]}")
 

@@ -12,15 +12,16 @@ packages=(
   # Qt Designer plugin and its tests (Qt6::UiPlugin, Qt6::UiTools; Qt6::Designer
   # needs the OpenGL and xkbcommon development files to be found by CMake)
   qt6-tools-dev libqt6uitools6 libqt6opengl6-dev libxkbcommon-dev
-  # tests (the peer writers and readers of ID3v2 tags, strace to count opens)
-  libgtest-dev lame python3-mutagen eyed3 id3v2 ffmpeg kid3-cli strace xvfb xauth
+  # tests (the peer writers and readers of ID3v2 tags: TagLib, mutagen, eyeD3,
+  # id3v2, ffmpeg, kid3-cli; strace to count opens)
+  libgtest-dev lame python3-mutagen eyed3 id3v2 ffmpeg kid3-cli strace xvfb xauth libtag1-dev
   # fuzz targets (scripts/fuzz.sh): clang with libFuzzer and the sanitizers
   clang libclang-rt-14-dev
   # packaging: .deb files (dpkg-shlibdeps and file for cpack), desktop entry
   # check, man pages
   dpkg-dev file desktop-file-utils man-db
   # benchmarks (bench/, built with -DKORVEL_BUILD_BENCH=ON)
-  libbenchmark-dev libtag1-dev
+  libbenchmark-dev
 )
 
 missing=()

@@ -9,6 +9,8 @@
 #include "errors/KorvelException.h"
 #include "id3v2/FrameContent.h"
 #include "id3v2/TagContents.h"
+#include "id3v2/TagEdit.h"
+#include "id3v2/TagWriter.h"
 #include "id3v230/ID3V230.h"
 
 namespace korvel {
@@ -292,9 +294,10 @@ bool FileHandler::removeID3V1xTag() {
     }
 }
 
-bool FileHandler::createID3V2Tag(ID3V230Ptr theTag) {
+bool FileHandler::createID3V2Tag(ID3V230Ptr theTag, int version) {
     if (m_hasID3V2 || !theTag) return false;
     m_lyricsTrailer.clear();
+    if (version == 4) return CreateID3V24Tag(*theTag);
     auto tag = std::make_shared<ID3V230>();
     tag->AttachFile(m_fileName);
     // The file holds ID3v2 frames after all.
@@ -308,6 +311,33 @@ bool FileHandler::createID3V2Tag(ID3V230Ptr theTag) {
     if (tag->UpdateTag(ID3TT_ID3V2)) return true;
     m_error->Set(2, "createID3V2Tag", tag->LastFailure());
     return false;
+}
+
+bool FileHandler::CreateID3V24Tag(const ID3V230& values) {
+    try {
+        TagContents tag;
+        tag.version = 4;
+        for (const TagFieldInfo& field : TagFields()) {
+            if (field.field != TagField::Year) SetFieldText(tag, field.field, values.FieldValue(field.field));
+        }
+        // A tag without a year does not get the year 0.
+        if (!values.FrameValue(ID3FID_YEAR).IsBlank()) SetFieldText(tag, TagField::Year, std::to_string(values.Year()));
+        SetPictureFrame(tag, values.Picture());
+        std::vector<std::span<const uint8_t>> records;
+        for (const FrameRecord& frame : tag.frames) records.push_back(frame.stored);
+        TagLayout layout;
+        layout.version = 4;
+        const Bytes bytes = BuildTag(records, layout);
+        // The file must still have no tag: the replacement is checked
+        // against the absence read by Create.
+        BinaryFile file(m_fileName);
+        if (TagExtent(file.ReadAt(0, 10)) != 0) throw KorvelException("createID3V2Tag", "The file has an ID3v2 tag.");
+        ReplaceLeadingTag(m_fileName, bytes);
+        return true;
+    } catch (...) {
+        m_error->Set(2, "createID3V2Tag", DescribeFailure(std::current_exception()).Description);
+        return false;
+    }
 }
 
 }  // namespace korvel

@@ -56,11 +56,13 @@ public:
     // True after Create found a valid ID3v2 header at the start of the file.
     bool HasID3V2Tag() const { return m_hasID3V2; }
 
-    // Copies the values of an updatable tag into a new ID3v2.3 tag of this
-    // file. False without touching the file when the file has an ID3v2 tag
-    // already; otherwise the result of the save (a failed save is recorded in
-    // LastError with the source "createID3V2Tag").
-    bool createID3V2Tag(ID3V230Ptr theTag);
+    // Copies the values of an updatable tag into a new ID3v2 tag of this
+    // file: an ID3v2.3 tag written through id3lib, or with `version` 4 an
+    // ID3v2.4 tag written by the library itself. False without touching the
+    // file when the file has an ID3v2 tag already; otherwise the result of
+    // the save (a failed save is recorded in LastError with the source
+    // "createID3V2Tag").
+    bool createID3V2Tag(ID3V230Ptr theTag, int version = 3);
 
     // The ID3v2 facade of the file; null when Create found no valid ID3v2
     // header (the facade's Size is then 0).
@@ -140,6 +142,8 @@ private:
     // Reads the ID3v1 tag and the bytes in front of it in one read.
     void ReadTail(const BinaryFile& file);
     EID3TagConstants DecodeID3v1(const Bytes& record);
+    // createID3V2Tag of version 2.4.
+    bool CreateID3V24Tag(const ID3V230& values);
     // Under "auto": finds the code page of the file that Create is reading
     // from all its single-byte texts, before the ID3v1 tag is decoded, and
     // hands it to the ID3v2 facade.

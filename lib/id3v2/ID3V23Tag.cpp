@@ -6,6 +6,7 @@
 #include "errors/KorvelException.h"
 #include "id3v2/FrameContent.h"
 #include "id3v2/TagContents.h"
+#include "id3v2/TagWriter.h"
 #include "id3v2/UpdatableTag.h"
 
 namespace korvel {
@@ -110,12 +111,15 @@ std::string ID3V23Tag::Year() const {
 }
 
 bool ID3V23Tag::removeTag() {
-    korvel::UpdatableTag* tag = Writable();
-    if (tag == nullptr) return RefuseRemoving("Remove functionality");
-    const int32_t code = tag->StripTag(2);
-    if (code == 0) return true;
-    m_error->Set(1, "removeTag", "Unable to remove the tag: " + ID3ErrorText(code));
-    return false;
+    if (!m_updatable) return RefuseRemoving("Remove functionality");
+    // Cutting the tag off needs no id3lib.
+    try {
+        RemoveLeadingTag(m_fileName);
+        return true;
+    } catch (...) {
+        m_error->Set(1, "removeTag", "Unable to remove the tag: " + DescribeFailure(std::current_exception()).Description);
+        return false;
+    }
 }
 
 bool ID3V23Tag::canSave() {
@@ -129,7 +133,8 @@ bool ID3V23Tag::saveTag() {
     korvel::UpdatableTag* tag = Writable();
     if (tag == nullptr) return RefuseSaving("saveTag");
     const bool saved = tag->UpdateTag(2);
-    m_error->Set(2, "saveTag", "Unable to save the ID3v23 tag.");
+    const std::string why = saved ? std::string() : tag->LastFailure();
+    m_error->Set(2, "saveTag", "Unable to save the ID3v23 tag." + (why.empty() ? "" : " " + why));
     return saved;
 }
 

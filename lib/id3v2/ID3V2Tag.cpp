@@ -3,8 +3,19 @@
 #include "core/BinaryFile.h"
 #include "errors/KorvelException.h"
 #include "id3v2/TagContents.h"
+#include "id3v2/TagWriter.h"
 
 namespace korvel {
+
+namespace {
+
+std::string Listed(const std::vector<std::string>& ids) {
+    std::string list;
+    for (size_t i = 0; i < ids.size(); ++i) list += (i == 0 ? "" : i + 1 == ids.size() ? " and " : ", ") + ids[i];
+    return list;
+}
+
+}  // namespace
 
 ID3V2Tag::ID3V2Tag() = default;
 
@@ -20,6 +31,8 @@ void ID3V2Tag::Init(const std::string& fileName, const ID3V2Header& header, std:
     m_tagBytes = std::move(tag);
     m_codePage = codePage;
     m_contents.reset();
+    m_unconvertible.clear();
+    m_notes.clear();
 }
 
 bool ID3V2Tag::loadTag() {
@@ -44,6 +57,8 @@ bool ID3V2Tag::loadTag() {
                     case 2:
                         m_v22 = std::make_shared<korvel::ID3V22Tag>();
                         m_v22->Load(m_contents);
+                        // Set up when first needed for a change or a save.
+                        m_v23.reset();
                         break;
                     case 3:
                         // A tag that can be changed is changed (and saved)
@@ -56,6 +71,7 @@ bool ID3V2Tag::loadTag() {
                     default:
                         m_v24 = std::make_shared<korvel::ID3V24Tag>();
                         m_v24->Load(m_contents);
+                        m_v24->SetFileName(m_fileName);
                         break;
                 }
                 result = true;
@@ -87,14 +103,41 @@ ID3V24TagPtr ID3V2Tag::ID3V24Tag() {
 }
 
 ID3V23TagPtr ID3V2Tag::WritableTag() {
-    if (VersionByte() != 3 || !EnsureLoaded()) return nullptr;
-    return m_v23;
+    const int version = VersionByte();
+    if ((version != 2 && version != 3) || !EnsureLoaded()) return nullptr;
+    return version == 3 ? m_v23 : UpgradedTag();
+}
+
+ID3V23TagPtr ID3V2Tag::UpgradedTag() {
+    if (VersionByte() != 2 || !m_contents) return nullptr;
+    if (!m_v23) {
+        auto tag = std::make_shared<korvel::ID3V23Tag>();
+        m_v23 = tag;
+        if (!tag->canSave()) return nullptr;
+        std::shared_ptr<const TagContents> upgraded;
+        m_unconvertible.clear();
+        try {
+            upgraded = UpgradeTo23(*m_contents, &m_unconvertible);
+        } catch (...) {
+            tag->ErrorObject()->CopyError();
+            return nullptr;
+        }
+        tag->AttachUpdatable(m_fileName, std::move(upgraded));
+    }
+    return m_v23->IsUpdatable() ? m_v23 : nullptr;
+}
+
+std::vector<std::string> ID3V2Tag::UnconvertibleFrames() {
+    if (!EnsureLoaded() || !UpgradedTag()) return {};
+    return m_unconvertible;
 }
 
 std::string ID3V2Tag::Field(TagField field) {
     if (!EnsureLoaded()) return "";
     switch (VersionByte()) {
         case 2:
+            // Once changeable, the fields are those of its version 2.3 form.
+            if (m_v23 && m_v23->IsUpdatable()) return m_v23->Field(field);
             // A version 2.2 genre is shown as it is stored.
             return m_v22 ? FieldText(*m_contents, field) : "";
         case 3:
@@ -105,12 +148,16 @@ std::string ID3V2Tag::Field(TagField field) {
         case 4:
             if (!m_v24) return "";
             if (field == TagField::Genre) return m_v24->Genre();
-            return FieldText(*m_contents, field);
+            return m_v24->Field(field);
         default: return "";
     }
 }
 
 void ID3V2Tag::SetField(TagField field, const std::string& value) {
+    if (VersionByte() == 4) {
+        if (EnsureLoaded() && m_v24 && value != Field(field)) m_v24->SetField(field, value);
+        return;
+    }
     if (auto t = WritableTag()) t->SetField(field, value);
 }
 
@@ -148,19 +195,21 @@ PicturePtr ID3V2Tag::Picture() {
     if (!EnsureLoaded()) return nullptr;
     switch (VersionByte()) {
         case 2: {
+            if (m_v23 && m_v23->IsUpdatable()) return m_v23->Picture();
             const ID3V22FramePtr frame = m_v22 ? m_v22->GetFrameByID("PIC") : nullptr;
             return frame ? frame->createPicture() : nullptr;
         }
         case 3: return m_v23 ? m_v23->Picture() : nullptr;
-        case 4: {
-            const ID3V24FramePtr frame = m_v24 ? m_v24->GetFrameByID("APIC") : nullptr;
-            return frame ? frame->createPicture() : nullptr;
-        }
+        case 4: return m_v24 ? m_v24->Picture() : nullptr;
         default: return nullptr;
     }
 }
 
 void ID3V2Tag::setPicture(const PicturePtr& value) {
+    if (VersionByte() == 4) {
+        if (EnsureLoaded() && m_v24) m_v24->setPicture(value);
+        return;
+    }
     if (auto t = WritableTag()) t->setPicture(value);
 }
 
@@ -170,10 +219,9 @@ bool ID3V2Tag::canSave() {
     cErrorPtr readerError;
     switch (m_version->Minor()) {
         case 2:
-            if (m_v22) {
-                result = m_v22->canSave();
-                readerError = m_v22->ErrorObject();
-            }
+            // Saved as version 2.3, through the updatable tag.
+            result = UpgradedTag() != nullptr;
+            if (m_v23) readerError = m_v23->ErrorObject();
             break;
         case 3:
             if (m_v23) {
@@ -194,15 +242,67 @@ bool ID3V2Tag::canSave() {
 }
 
 bool ID3V2Tag::saveTag() {
-    if (VersionByte() == 3) {
-        // A write before any read must not be lost: load first.
-        if (!EnsureLoaded() || !m_v23) return false;
-        const bool saved = m_v23->saveTag();
-        if (!saved) m_error = m_v23->ErrorObject();
-        return saved;
+    m_notes.clear();
+    switch (VersionByte()) {
+        case 2: {
+            const ID3V23TagPtr tag = EnsureLoaded() ? UpgradedTag() : nullptr;
+            if (!tag) {
+                if (m_v23) m_error = m_v23->ErrorObject();
+                return false;
+            }
+            if (!m_unconvertible.empty() && !m_dropUnconvertible) {
+                m_error->Set(1, "saveTag",
+                             "The ID3v2.2 tag is saved as an ID3v2.3 tag, which has no form for its frames " +
+                                 Listed(m_unconvertible) + "; saving would drop them.");
+                return false;
+            }
+            if (!tag->saveTag()) {
+                m_error = tag->ErrorObject();
+                return false;
+            }
+            m_notes.push_back("The ID3v2.2 tag was saved as an ID3v2.3 tag.");
+            if (!m_unconvertible.empty()) {
+                m_notes.push_back("Its frames " + Listed(m_unconvertible) +
+                                  " were dropped: ID3v2.3 has no form for them.");
+            }
+            return true;
+        }
+        case 3: {
+            // A write before any read must not be lost: load first.
+            if (!EnsureLoaded() || !m_v23) return false;
+            const bool saved = m_v23->saveTag();
+            if (!saved) m_error = m_v23->ErrorObject();
+            return saved;
+        }
+        case 4: {
+            if (!EnsureLoaded() || !m_v24) return false;
+            const bool saved = m_v24->saveTag();
+            if (saved) {
+                m_notes = m_v24->SaveNotes();
+            } else {
+                m_error = m_v24->ErrorObject();
+            }
+            return saved;
+        }
+        default: break;
     }
     m_error->Set(1, "saveTag", "Saving is not supported.");
     return false;
+}
+
+bool ID3V2Tag::removeTag() {
+    if (!m_headerPresent) {
+        m_error->Set(1, "removeTag", "The file has no ID3v2 tag.");
+        return false;
+    }
+    try {
+        RemoveLeadingTag(m_fileName);
+        return true;
+    } catch (...) {
+        m_error->Set(2, "removeTag",
+                     "Unable to remove the tag: " + DescribeFailure(std::current_exception()).Description);
+        return false;
+    }
 }
 
 void ID3V2Tag::SavingOptions(int32_t /*Options*/, int32_t /*SynchronizationOptions*/) {}

@@ -2,11 +2,15 @@
 // The version-independent view of the ID3v2 tag of one MP3 file. The file
 // object initialises it with the tag header (and the tag's bytes, read with
 // its own reads); the tag is read into the frame model and the reader of its
-// version (2.2, 2.3 or 2.4) set up on the first content access. Only version
-// 2.3 tags can be changed and saved.
+// version (2.2, 2.3 or 2.4) set up on the first content access. Version 2.3
+// tags are changed and saved through the updatable tag (id3lib), version 2.4
+// tags by the library itself in their version, and version 2.2 tags through
+// the updatable tag as version 2.3 tags (the frames that version has no form
+// for are dropped only when the caller agrees).
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/CodePage.h"
 #include "core/Picture.h"
@@ -36,7 +40,7 @@ public:
     ID3V24TagPtr ID3V24Tag();
 
     // Content properties. Reads load the reader first and give "" (or null)
-    // when that fails; writes reach only a version 2.3 tag.
+    // when that fails; writes reach a tag that can be saved (canSave).
     std::string Artist();
     void setArtist(const std::string& value);
     std::string Album();
@@ -57,8 +61,8 @@ public:
     // BaseNode, when given, receives the top element "ID3V2Tag".
     std::string xml(XmlElement* BaseNode = nullptr);
 
-    // True when the tag can be saved (version 2.3 with id3lib available);
-    // otherwise LastError tells why.
+    // True when the tag can be saved (versions 2.2 and 2.3 with id3lib
+    // available, version 2.4 always); otherwise LastError tells why.
     bool canSave();
 
     PicturePtr Picture();
@@ -82,12 +86,25 @@ public:
     void setEncodedBy(const std::string& value);
 
     // Any field of the field table (read as the properties above read it);
-    // writes reach a version 2.3 tag only.
+    // writes reach a tag that can be saved. Writing the value a field reads
+    // already changes nothing.
     std::string Field(TagField field);
     void SetField(TagField field, const std::string& value);
 
-    // Writes a version 2.3 tag back to the file.
+    // Writes the tag back to the file: version 2.3 and 2.4 tags in their
+    // version, version 2.2 tags as version 2.3 tags. A version 2.2 tag with
+    // frames that version 2.3 has no form for (UnconvertibleFrames) is
+    // refused unless setDropUnconvertible(true) was called.
     bool saveTag();
+    // Removes the tag from the file, whatever its version (no id3lib needed).
+    bool removeTag();
+    // Version 2.2: the IDs of the frames a save as version 2.3 drops, as it
+    // has no form for them (loads first); empty for the other versions.
+    std::vector<std::string> UnconvertibleFrames();
+    void setDropUnconvertible(bool drop) { m_dropUnconvertible = drop; }
+    // What the last save changed beyond the fields, one sentence each (the
+    // tag's new version, what of the old tag could not be kept).
+    const std::vector<std::string>& SaveNotes() const { return m_notes; }
     // Accepted for compatibility; changes nothing.
     void SavingOptions(int32_t Options, int32_t SynchronizationOptions = 0);
     // Version 2.3: the genre split into number and name; other versions give
@@ -114,8 +131,14 @@ private:
     bool EnsureLoaded() { return m_loaded || loadTag(); }
     // The version byte of the header (0 without one).
     int VersionByte() const { return m_headerPresent ? m_header.MajorVersion : 0; }
-    // The version 2.3 reader for a write, loading it first; null otherwise.
+    // The version 2.3 reader for a write (of a version 2.3 tag, or of the
+    // version 2.3 form of a version 2.2 tag), loading it first; null
+    // otherwise.
     ID3V23TagPtr WritableTag();
+    // Version 2.2: the version 2.3 reader that changes and saves the tag as
+    // version 2.3, set up on first use; null when that cannot be done (the
+    // error record then says why).
+    ID3V23TagPtr UpgradedTag();
 
     ID3V2VersionPtr m_version = std::make_shared<ID3V2Version>();
     int32_t m_size = 0;
@@ -131,6 +154,11 @@ private:
     ID3V24TagPtr m_v24;
     ID3V2Header m_header;
     cErrorPtr m_error = std::make_shared<cError>();
+    // Version 2.2: the frames without a version 2.3 form, and whether a save
+    // may drop them.
+    std::vector<std::string> m_unconvertible;
+    bool m_dropUnconvertible = false;
+    std::vector<std::string> m_notes;
 };
 
 using ID3V2TagPtr = std::shared_ptr<ID3V2Tag>;

@@ -4,7 +4,8 @@
 // new ID3v2.3 tag through id3lib.
 //
 // Reading takes the frames from the tag's frame model (nothing reaches id3lib
-// before a save). Saving builds the complete new file beside the MP3 and puts
+// before a save); a version 2.2 tag is taken in its version 2.3 form and
+// saved as version 2.3. Saving builds the complete new file beside the MP3 and puts
 // it in place with one rename: frames the list did not change are carried over
 // byte for byte, changed and new frames are rendered by id3lib. The class
 // reports failures through its boolean and code results (LastFailure says
@@ -205,6 +206,9 @@ private:
     uint64_t m_loadId = 0;
     std::shared_ptr<const TagContents> m_contents;
     std::vector<int32_t> m_recordOwner;
+    // A version 2.2 tag loaded in its version 2.3 form: its frames that have
+    // no such form (a save would lose them and is refused).
+    std::vector<std::string> m_unconvertible;
 };
 
 using ID3V230Ptr = std::shared_ptr<ID3V230>;

@@ -9,6 +9,7 @@
 #include "errors/KorvelException.h"
 #include "id3v2/FrameContent.h"
 #include "id3v2/TagContents.h"
+#include "id3v2/TagWriter.h"
 #include "id3v230/ID3V230.h"
 #include "id3v230/ID3LibBinding.h"
 #include "id3v230/RawTag.h"
@@ -134,6 +135,16 @@ void ID3V230::LoadFrames() {
 
 void ID3V230::LoadContents(std::shared_ptr<const TagContents> contents) {
     ReleaseLoadState();
+    m_unconvertible.clear();
+    // A version 2.2 tag is changed and saved in its version 2.3 form.
+    if (contents->version == 2) {
+        try {
+            contents = UpgradeTo23(*contents, &m_unconvertible);
+        } catch (...) {
+            m_unreadable = true;
+            throw;
+        }
+    }
     m_contents = std::move(contents);
     m_framesSize = static_cast<int32_t>(std::min<size_t>(m_contents->bytes->size(), m_contents->TotalSize()));
     m_loadId = g_nextLoad++;

@@ -59,9 +59,17 @@ bool ID3V230::UpdateTag(int32_t /*tagType*/) {
         const ID3LibBinding& lib = ID3LibBinding::Current();
         BinaryFile original(m_fileName);
         RawTag::Leading leading = RawTag::ReadLeading(original);
-        if (leading.present && leading.major != 3) {
+        // A version 2.2 tag becomes a version 2.3 tag; version 2.4 tags are
+        // written in their version elsewhere.
+        if (leading.present && leading.major != 3 && leading.major != 2) {
             m_failure = "The file's ID3v2." + std::to_string(leading.major) +
-                        " tag is read-only: only ID3v2.3 tags can be changed.";
+                        " tag is not written through id3lib: only ID3v2.2 and ID3v2.3 tags are.";
+            return false;
+        }
+        if (!m_unconvertible.empty()) {
+            std::string ids;
+            for (const std::string& id : m_unconvertible) ids += (ids.empty() ? "" : ", ") + id;
+            m_failure = "The ID3v2.2 tag's frames " + ids + " have no ID3v2.3 form; saving would drop them.";
             return false;
         }
         // Refuses read-only files and folders before anything is built.

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -469,7 +470,10 @@ private slots:
     }
 
     void aTagThatCannotBeSavedStillRunsTheID3v1Step() {
-        const QString path = MutagenFile("v24.mp3", 4, "u'comment'", kt::ID3v1Record("Goes Away"));
+        // A version 2.2 tag is saved through id3lib, which is missing here.
+        const QString path = MakeFile("v22.mp3", kt::Tag(2, kt::Frame22("TT2", kt::Latin1("Two"))),
+                                      kt::ID3v1Record("Goes Away"));
+        qputenv("KORVEL_ID3LIB", QByteArray(dir->File("missing-libid3.so").c_str()));
         QVERIFY(window->OpenFile(path));
         const auto size = QFileInfo(path).size();
         Tabs()->setCurrentIndex(2);
@@ -486,10 +490,57 @@ private slots:
         QCOMPARE(messages.messages[1].text, std::string("ID3v1x Tag successfully removed."));
         QCOMPARE(messages.messages[1].icon, korvel::MessageIcon::Information);
 
+        qunsetenv("KORVEL_ID3LIB");
         QCOMPARE(QFileInfo(path).size(), size - 128);
-        QCOMPARE(Mutagen(path, "t.version"), QStringLiteral("(2, 4, 0)"));
+        QCOMPARE(Mutagen(path, "t.version"), QStringLiteral("(2, 2, 0)"));
         QVERIFY(!TabHasIcon(QStringLiteral("2_")));
         QVERIFY(TabHasIcon(QStringLiteral("3_")));
+    }
+
+    void editsAndSavesAVersion24TagInItsVersion() {
+        const QString path = MutagenFile("v24.mp3", 4, "u'kept'", {});
+        const Bytes before = kt::ReadFile(path.toStdString());
+        QVERIFY(window->OpenFile(path));
+        Tabs()->setCurrentIndex(3);
+        QCOMPARE(V2Child<QLabel>("lblVersion")->text(), QStringLiteral("ID3v2.4.0 Tag"));
+        QVERIFY(V2Check()->isChecked() && V2Check()->isEnabled());
+        QVERIFY(!V2Line("txtTitle")->isReadOnly());
+        V2Line("txtTitle")->setText(QStringLiteral("\u03A4\u03AF\u03C4\u03BB\u03BF\u03C2"));
+        V2Line("txtYear")->setText(QStringLiteral("2011"));
+
+        test::MessageCapture messages;
+        QTest::mouseClick(UpdateButton(), Qt::LeftButton);
+        QCOMPARE(messages.messages.size(), size_t{1});
+        QCOMPARE(messages.messages[0].text, std::string("ID3v2 Tag successfully saved.\r\n"));
+        // Still version 2.4, of the same size; the fields left alone kept.
+        QCOMPARE(Mutagen(path, "t.version"), QStringLiteral("(2, 4, 0)"));
+        QCOMPARE(Mutagen(path, "t['TIT2'].text[0]"), QStringLiteral("'\u03A4\u03AF\u03C4\u03BB\u03BF\u03C2'"));
+        QCOMPARE(Mutagen(path, "str(t['TDRC'].text[0])"), QStringLiteral("'2011'"));
+        QCOMPARE(Mutagen(path, "t['TPE1'].text[0]"), QStringLiteral("'Tag Artist'"));
+        QCOMPARE(Mutagen(path, "t.getall('COMM')[0].text[0]"), QStringLiteral("'kept'"));
+        QCOMPARE(QFileInfo(path).size(), qint64(before.size()));
+        QCOMPARE(V2Line("txtTitle")->text(), QStringLiteral("\u03A4\u03AF\u03C4\u03BB\u03BF\u03C2"));
+    }
+
+    void aVersion22TagBecomesVersion23WhenTheUserAgrees() {
+        const Bytes tag = kt::Tag(2, kt::Concat({kt::Frame22("TT2", kt::Latin1("Two")),
+                                                 kt::Frame22("CRM", kt::B(std::string("o\0x", 3)))}));
+        for (const bool agree : {false, true}) {
+            const QString path = MakeFile("v22.mp3", tag, {});
+            QVERIFY(window->OpenFile(path));
+            Tabs()->setCurrentIndex(3);
+            V2Line("txtTitle")->setText(QStringLiteral("Three"));
+            // The question names the frame that would be lost.
+            test::BoxVisit question;
+            test::CloseNextMessageBox(&question, 100, agree ? QMessageBox::Yes : QMessageBox::No);
+            test::MessageCapture messages;
+            QTest::mouseClick(UpdateButton(), Qt::LeftButton);
+            QVERIFY(question.shown);
+            QVERIFY(question.text.contains(QStringLiteral("CRM")));
+            QCOMPARE(Mutagen(path, "t.version"), agree ? QStringLiteral("(2, 3, 0)") : QStringLiteral("(2, 2, 0)"));
+            QCOMPARE(Mutagen(path, "t['TIT2'].text[0]"), agree ? QStringLiteral("'Three'") : QStringLiteral("'Two'"));
+            QCOMPARE(messages.messages.size(), size_t{agree ? 1u : 0u});
+        }
     }
 
     void createsAndRemovesTheID3v2Tag() {

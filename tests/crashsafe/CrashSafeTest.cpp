@@ -4,7 +4,7 @@
 //
 // The kill test's size can be changed from the environment:
 //   KORVEL_KILLS      kills per operation (default 40, 20 in the sanitizer
-//                     build; five operations)
+//                     build; eight operations)
 //   KORVEL_KILL_MB    size of the audio in MB (default 32)
 //   KORVEL_KILL_SEED  seed of the random delays
 #include <gtest/gtest.h>
@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "core/ReplacementFile.h"
+#include "support/ID3V2Builder.h"
 #include "support/Mp3Builder.h"
 #include "support/TestSupport.h"
 
@@ -224,10 +225,10 @@ int RunOnFullDisk(const std::string& settings, const std::string& args, std::str
                      &out, err);
 }
 
-// The five saves, each starting from the state the one before left, on
-// audio of the given size.
+// The saves, each starting from the state the one before left (unless it
+// starts from a file of its own), on audio of the given size.
 std::vector<Operation> Saves(size_t audioBytes) {
-    std::vector<Operation> ops(5);
+    std::vector<Operation> ops(8);
     ops[0].name = "ID3v1 write";
     ops[0].args = {"v1", "FILE", "--title", "Killed", "--artist", "Nobody", "--track", "7"};
     ops[0].before = MpegFrames(audioBytes);
@@ -239,6 +240,14 @@ std::vector<Operation> Saves(size_t audioBytes) {
     ops[3].args = {"v2", "FILE", "--title", "Updated", "--comment", "A longer comment than before"};
     ops[4].name = "ID3v2 removal";
     ops[4].args = {"v2", "--remove", "FILE"};
+    ops[5].name = "ID3v2.4 creation";
+    ops[5].args = {"v2", "FILE", "--id3v2-version", "4", "--title", "Created", "--artist", "Somebody"};
+    // Fits the padding: the tag keeps its size.
+    ops[6].name = "ID3v2.4 update";
+    ops[6].args = {"v2", "FILE", "--title", "Updated", "--comment", "A longer comment than before"};
+    ops[7].name = "ID3v2.2 upgrade";
+    ops[7].args = {"v2", "FILE", "--title", "Upgraded"};
+    ops[7].before = test::Concat({test::Tag(2, test::Frame22("TT2", test::Latin1("Old")), 0, 100), ops[0].before});
     return ops;
 }
 
@@ -264,7 +273,7 @@ TEST(CrashSafeSave, KilledSavesLeaveTheOldOrTheNewFile) {
     std::map<std::string, int> phases;
     for (size_t k = 0; k < ops.size(); ++k) {
         Operation& op = ops[k];
-        if (k > 0) op.before = ops[k - 1].after;
+        if (op.before.empty()) op.before = ops[k - 1].after;
         ASSERT_NO_FATAL_FAILURE(RunUninterrupted(op, path, dir));
         // The delays come in equal parts from the whole run, from the time
         // the new file is written and flushed, and from around the rename.
@@ -348,7 +357,7 @@ TEST(CrashSafeSave, FullDiskFailsWithAClearErrorAndLeavesTheFile) {
     std::vector<Operation> ops = Saves(300000);
     for (size_t k = 0; k < ops.size(); ++k) {
         Operation& op = ops[k];
-        if (k > 0) op.before = ops[k - 1].after;
+        if (op.before.empty()) op.before = ops[k - 1].after;
         ASSERT_NO_FATAL_FAILURE(RunUninterrupted(op, path, dir));
 
         const std::string args = ShellArgs(op, path);
@@ -386,7 +395,7 @@ TEST(CrashSafeSave, ReadOnlyFilesAndFoldersAreRefused) {
     std::vector<Operation> ops = Saves(200000);
     for (size_t k = 0; k < ops.size(); ++k) {
         Operation& op = ops[k];
-        if (k > 0) op.before = ops[k - 1].after;
+        if (op.before.empty()) op.before = ops[k - 1].after;
         ASSERT_NO_FATAL_FAILURE(RunUninterrupted(op, path, dir));
         const std::string args = ShellArgs(op, path);
 

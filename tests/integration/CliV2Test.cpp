@@ -4,11 +4,13 @@
 
 #include <sys/stat.h>
 
+#include "id3v2/TagContents.h"
 #include "support/ID3V2Builder.h"
 #include "support/Mp3Builder.h"
 #include "support/TestSupport.h"
 
 using namespace korvel;
+using test::B;
 using test::HaveMutagen;
 using test::Lines;
 using test::ShellQuote;
@@ -48,6 +50,48 @@ for f in sorted(t.values(), key=lambda f: f.HashKey):
     else:
         print(f.HashKey, repr(f))
 )";
+
+std::string PeerTags(const std::string& args) {
+    std::string out, err;
+    EXPECT_EQ(test::Run("/usr/bin/python3 " + ShellQuote(std::string(KORVEL_SOURCE_DIR) +
+                                                         "/tests/integration/peer_tags.py") +
+                            " " + args,
+                        &out, &err),
+              0)
+        << args << ": " << err;
+    return out;
+}
+
+std::string TagLib(const std::string& args) {
+    std::string out, err;
+    EXPECT_EQ(test::Run(ShellQuote(KORVEL_TAGLIB_TAG) + " " + args, &out, &err), 0) << args << ": " << err;
+    return out;
+}
+
+// A file's leading tag in the frame model, and the bytes behind it.
+struct FileTag {
+    TagContentsPtr tag;
+    Bytes rest;
+};
+
+FileTag ReadTag(const std::string& path) {
+    auto bytes = std::make_shared<const Bytes>(test::ReadFile(path));
+    FileTag file{ParseTagContents(bytes), {}};
+    if (file.tag) file.rest.assign(bytes->begin() + static_cast<std::ptrdiff_t>(file.tag->TotalSize()), bytes->end());
+    return file;
+}
+
+// Puts frame records behind the frames of a file's version 2.4 tag.
+void AddFrames(const std::string& path, const Bytes& records) {
+    const FileTag file = ReadTag(path);
+    ASSERT_TRUE(file.tag && !file.tag->hasFooter);
+    const Bytes& old = *file.tag->bytes;
+    const size_t framesEnd = 10 + file.tag->bodySize - file.tag->paddingSize;
+    const size_t padding = file.tag->paddingSize > records.size() ? file.tag->paddingSize - records.size() : 0;
+    const Bytes body = test::Concat({Bytes(old.begin() + 10, old.begin() + static_cast<std::ptrdiff_t>(framesEnd)),
+                                     records});
+    test::WriteFile(path, test::Concat({test::Tag(4, body, old[5], padding), file.rest}));
+}
 
 }  // namespace
 
@@ -160,15 +204,21 @@ TEST(CliV2, RefusalsUsageErrorsAndAMissingLibrary) {
     std::string song = dir.File("song.mp3");
     std::string out, err;
 
-    // ID3v2.4 and ID3v2.2 tags are read-only.
-    for (uint8_t major : {uint8_t{4}, uint8_t{2}}) {
-        Bytes tagged = test::Concat({test::Tag(major, {}, 0, 50), test::MpegAudio()});
-        test::WriteFile(song, tagged);
-        EXPECT_EQ(test::Run(Korvel("v2 " + ShellQuote(song) + " --title x"), &out, &err), 1);
-        EXPECT_EQ(err, "korvel v2: the ID3v2." + std::to_string(major) + " tag of '" + song +
-                           "' is read-only; only ID3v2.3 tags can be changed\n");
-        EXPECT_EQ(test::ReadFile(song), tagged);
-    }
+    // ID3v2.4 tags are written without id3lib, ID3v2.2 tags through it.
+    const std::string noLibrary = "KORVEL_ID3LIB=/nonexistent/libid3.so ";
+    const Bytes v24 = test::Concat({test::Tag(4, {}, 0, 50), test::MpegAudio()});
+    test::WriteFile(song, v24);
+    EXPECT_EQ(test::Run(noLibrary + Korvel("v2 " + ShellQuote(song) + " --title x"), &out, &err), 0) << err;
+    EXPECT_EQ(test::ReadFile(song),
+              test::Concat({test::Tag(4, test::Frame24("TIT2", test::Latin1("x")), 0, 38), test::MpegAudio()}));
+    const Bytes v22 = test::Concat({test::Tag(2, {}, 0, 50), test::MpegAudio()});
+    test::WriteFile(song, v22);
+    EXPECT_EQ(test::Run(noLibrary + Korvel("v2 " + ShellQuote(song) + " --title x"), &out, &err), 1);
+    EXPECT_NE(err.find("/nonexistent/libid3.so' is not present."), std::string::npos) << err;
+    EXPECT_EQ(test::ReadFile(song), v22);
+    // Removal needs no id3lib either.
+    EXPECT_EQ(test::Run(noLibrary + Korvel("v2 --remove " + ShellQuote(song)), &out, &err), 0) << err;
+    EXPECT_EQ(test::ReadFile(song), test::MpegAudio());
 
     test::WriteFile(song, test::MpegAudio());
     EXPECT_EQ(test::Run(Korvel("v2 " + ShellQuote(song) + " --year 19x9"), &out, &err), 2);
@@ -195,4 +245,172 @@ TEST(CliV2, RefusalsUsageErrorsAndAMissingLibrary) {
     EXPECT_NE(err, "");
     EXPECT_EQ(test::ReadFile(song), test::MpegAudio());
     EXPECT_EQ(dir.List(), std::vector<std::string>{"song.mp3"});
+}
+
+TEST(CliV2, Version24TagsOfEveryWriterAreEditedInTheirVersion) {
+    if (!HaveMutagen()) GTEST_SKIP() << "mutagen is not installed for /usr/bin/python3";
+    test::TempDir dir;
+    const std::string cover = dir.File("cover.png");
+    test::WriteFile(cover, test::PngImage(3));
+    const std::string title = "\u03A4\u03AF\u03C4\u03BB\u03BF\u03C2 \u65E5\u672C\u8A9E";
+    const std::string artist = "\u03A9mega Artist";
+    // Frames no peer writes: compressed with a data length indicator,
+    // grouped, both, and an experimental one.
+    const Bytes text = test::Latin1(std::string(200, 'c'));
+    const auto n = static_cast<uint32_t>(text.size());
+    const Bytes builderFrames = test::Concat({
+        test::Frame24("TALB", test::Concat({test::Syncsafe32(n), test::Zlib(text)}), 0, 0x09),
+        test::Frame24("TPE2", test::Concat({{0x07}, test::Latin1("Band")}), 0, 0x40),
+        test::Frame24("TCOM", test::Concat({{0x05}, test::Syncsafe32(n), test::Zlib(text)}), 0x40, 0x49),
+        test::Frame24("XYZ1", B("experimental")),
+    });
+    struct Writer {
+        std::string name;
+        std::string program;
+        std::string command;  // PATH and COVER stand for the file and the image
+    };
+    const std::vector<Writer> writers = {
+        {"mutagen", "python3", "/usr/bin/python3 PEER write24 PATH mutagen COVER"},
+        {"eyeD3", "eyeD3", "/usr/bin/python3 PEER write24 PATH eyed3 COVER"},
+        {"TagLib", "python3", "TAGLIB write PATH COVER"},
+        {"kid3-cli", "kid3-cli",
+         "kid3-cli -c \"set title 'kid3 title'\" -c \"set artist 'First|Second'\" -c \"set comment first\" "
+         "-c \"set picture:'COVER' Cover\" -c \"set lyrics 'la la'\" -c \"set Key Value\" -c \"set rating 4\" "
+         "-c to24 PATH"},
+        {"ffmpeg", "ffmpeg",
+         "ffmpeg -loglevel error -y -f lavfi -i anullsrc=r=44100:cl=mono -i COVER -t 0.3 -map 0:a -map 1:v "
+         "-c:a libmp3lame -c:v copy -id3v2_version 4 -metadata title='ffmpeg title' -metadata artist=Someone "
+         "-metadata comment=first -metadata Key=Value -metadata:s:v comment='Cover (front)' PATH"},
+    };
+    auto expand = [&](std::string command, const std::string& path) {
+        for (const auto& [from, to] : std::vector<std::pair<std::string, std::string>>{
+                 {"PEER", ShellQuote(std::string(KORVEL_SOURCE_DIR) + "/tests/integration/peer_tags.py")},
+                 {"TAGLIB", ShellQuote(KORVEL_TAGLIB_TAG)},
+                 {"PATH", ShellQuote(path)},
+                 {"COVER", cover}}) {
+            for (size_t at = command.find(from); at != std::string::npos; at = command.find(from, at + to.size())) {
+                command.replace(at, from.size(), to);
+            }
+        }
+        return command;
+    };
+    for (const Writer& writer : writers) {
+        SCOPED_TRACE(writer.name);
+        if (!test::HaveProgram(writer.program)) {
+            ADD_FAILURE() << writer.program << " is not installed";
+            continue;
+        }
+        const std::string path = dir.File(writer.name + ".mp3");
+        test::WriteFile(path, test::MpegAudio(20));
+        std::string out, err;
+        ASSERT_EQ(test::Run(expand(writer.command, path), &out, &err), 0) << err;
+        ASSERT_NO_FATAL_FAILURE(AddFrames(path, builderFrames));
+        const FileTag before = ReadTag(path);
+        ASSERT_TRUE(before.tag);
+        ASSERT_EQ(before.tag->version, 4);
+
+        ASSERT_EQ(test::Run(Korvel("v2 " + ShellQuote(path) + " --title " + ShellQuote(title) + " --artist " +
+                                   ShellQuote(artist)),
+                            &out, &err),
+                  0)
+            << err;
+        // Still version 2.4, the audio untouched, every other frame as it was.
+        const FileTag after = ReadTag(path);
+        ASSERT_TRUE(after.tag);
+        EXPECT_EQ(after.tag->version, 4);
+        EXPECT_EQ(after.rest, before.rest);
+        ASSERT_EQ(after.tag->frames.size(), before.tag->frames.size());
+        for (size_t i = 0; i < before.tag->frames.size(); ++i) {
+            const FrameRecord& old = before.tag->frames[i];
+            const FrameRecord& now = after.tag->frames[i];
+            EXPECT_EQ(now.id, old.id);
+            if (old.id == "TIT2" || old.id == "TPE1") continue;
+            EXPECT_TRUE(std::equal(now.stored.begin(), now.stored.end(), old.stored.begin(), old.stored.end()))
+                << old.id;
+        }
+        const std::vector<std::string> names = {"version 2.4", "title " + title, "artist " + artist};
+        EXPECT_EQ(Lines(PeerTags("names " + ShellQuote(path))), names);
+        const std::vector<std::string> taglib = Lines(TagLib("read " + ShellQuote(path)));
+        EXPECT_EQ(std::vector<std::string>(taglib.begin(), taglib.begin() + std::min<size_t>(3, taglib.size())), names);
+        ASSERT_EQ(test::Run(Korvel("info " + ShellQuote(path)), &out, &err), 0);
+        EXPECT_NE(out.find("ID3v2:TIT2\t" + title + "\n"), std::string::npos) << out;
+        EXPECT_NE(out.find("ID3v2:TPE1\t" + artist + "\n"), std::string::npos) << out;
+        std::cout << "[ v2.4     ] " << writer.name << ": " << before.tag->frames.size() << " frames, tag "
+                  << before.tag->TotalSize() << " -> " << after.tag->TotalSize() << " bytes\n";
+    }
+}
+
+TEST(CliV2, Version22TagsAreSavedAsVersion23WithEveryField) {
+    if (!HaveMutagen()) GTEST_SKIP() << "mutagen is not installed for /usr/bin/python3";
+    test::TempDir dir;
+    const std::string song = dir.File("song.mp3");
+    const Bytes audio = test::MpegAudio(10);
+    const Bytes png = test::PngImage(1);
+    const Bytes frames = test::Concat({
+        test::Frame22("TT2", test::Latin1("Title")),
+        test::Frame22("TP1", test::Utf16Text("\u03A9mega")),
+        test::Frame22("PIC", test::Concat({B("\0PNG\x03" "c\0", 7), png})),
+        test::Frame22("ULT", B("\0engd\0words", 11)),
+        test::Frame22("COM", B("\0eng\0comment", 12)),
+        test::Frame22("WXX", B("\0site\0http://x", 14)),
+        test::Frame22("UFI", B("own\0id1", 7)),
+        test::Frame22("POP", B("e@x\0\x10\0\0\0\x05", 9)),
+        test::Frame22("CNT", B("\0\0\0\x07", 4)),
+        test::Frame22("CRM", B("o\0x", 3)),
+    });
+    const Bytes original = test::Concat({test::Tag(2, frames, 0, 100), audio});
+    test::WriteFile(song, original);
+    const std::string before = PeerTags("frames " + ShellQuote(song));
+    std::string out, err;
+    // The encrypted meta frame has no ID3v2.3 form: refused, naming it.
+    EXPECT_EQ(test::Run(Korvel("v2 " + ShellQuote(song) + " --composer Bach"), &out, &err), 1);
+    EXPECT_EQ(err, "korvel v2: the ID3v2.2 tag of '" + song +
+                       "' is saved as an ID3v2.3 tag, which has no form for its frames CRM; nothing was written "
+                       "(--drop-unconvertible saves without them)\n");
+    EXPECT_EQ(test::ReadFile(song), original);
+    ASSERT_EQ(test::Run(Korvel("v2 " + ShellQuote(song) + " --composer Bach --drop-unconvertible"), &out, &err), 0)
+        << err;
+    EXPECT_EQ(err,
+              "korvel v2: note: The ID3v2.2 tag was saved as an ID3v2.3 tag.\n"
+              "korvel v2: note: Its frames CRM were dropped: ID3v2.3 has no form for them.\n");
+    // Every field as mutagen read it before (mutagen leaves the encrypted
+    // meta frame out), and the new one.
+    EXPECT_EQ(PeerTags("frames " + ShellQuote(song)),
+              before + "TCOM(encoding=<Encoding.LATIN1: 0>, text=['Bach'])\n");
+    EXPECT_EQ(Lines(PeerTags("names " + ShellQuote(song)))[0], "version 2.3");
+    const Bytes saved = test::ReadFile(song);
+    EXPECT_EQ(Bytes(saved.end() - static_cast<std::ptrdiff_t>(audio.size()), saved.end()), audio);
+
+    // A tag iTunes wrote keeps every field too.
+    if (!test::CorpusAvailable()) return;
+    test::WriteFile(song, test::ReadFile(test::CorpusPath("mutagen/id3v22-test.mp3")));
+    const std::string itunes = PeerTags("frames " + ShellQuote(song));
+    ASSERT_EQ(test::Run(Korvel("v2 " + ShellQuote(song) + " --composer Bach"), &out, &err), 0) << err;
+    EXPECT_EQ(PeerTags("frames " + ShellQuote(song)), itunes + "TCOM(encoding=<Encoding.LATIN1: 0>, text=['Bach'])\n");
+}
+
+TEST(CliV2, NewTagsInEitherVersion) {
+    if (!HaveMutagen()) GTEST_SKIP() << "mutagen is not installed for /usr/bin/python3";
+    test::TempDir dir;
+    const std::string song = dir.File("song.mp3");
+    test::WriteFile(dir.File("cover.png"), test::PngImage(4));
+    std::string out, err;
+    for (const char* version : {"3", "4"}) {
+        test::WriteFile(song, test::MpegAudio(10));
+        ASSERT_EQ(test::Run(Korvel("v2 " + ShellQuote(song) + " --id3v2-version " + version +
+                                   " --title '\u65E5\u672C' --artist A --year 1999 --picture " +
+                                   ShellQuote(dir.File("cover.png"))),
+                            &out, &err),
+                  0)
+            << err;
+        EXPECT_EQ(Lines(PeerTags("names " + ShellQuote(song))),
+                  (std::vector<std::string>{std::string("version 2.") + version, "title \u65E5\u672C", "artist A"}));
+        EXPECT_EQ(PeerTags("picture " + ShellQuote(song)), Hex(test::PngImage(4)) + "\n");
+        // An existing tag keeps its version.
+        ASSERT_EQ(test::Run(Korvel("v2 " + ShellQuote(song) + " --id3v2-version 3 --album B"), &out, &err), 0);
+        EXPECT_EQ(Lines(PeerTags("names " + ShellQuote(song)))[0], std::string("version 2.") + version);
+    }
+    EXPECT_EQ(err, "korvel v2: note: --id3v2-version applies to new tags only; the file's ID3v2.4 tag is saved as "
+                   "ID3v2.4\n");
+    EXPECT_EQ(test::Run(Korvel("v2 " + ShellQuote(song) + " --id3v2-version 2"), &out, &err), 2);
 }

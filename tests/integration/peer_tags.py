@@ -20,6 +20,16 @@ Run with Debian's /usr/bin/python3 (it has mutagen).
       bit rate and duration as mutagen reads them.
   peer_tags.py picture PATH
       Prints the data of the first APIC frame in hex.
+  peer_tags.py write24 PATH WRITER IMAGE
+      Writes a v2.4 tag with mutagen or eyed3 (WRITER): title, artist (two
+      values where the writer can), user text, two comments, the image as
+      cover, lyrics, private data, a rating and a unique file identifier.
+  peer_tags.py names PATH
+      Prints the tag's version ("version 2.4"), its title and its artist (all
+      values joined by " / ").
+  peer_tags.py frames PATH
+      Prints every frame as version 2.3 has it (a version 2.2 tag's frames
+      upgraded), one per line in file order.
 """
 import copy
 import sys
@@ -264,6 +274,39 @@ def audio_text(path):
         info.version, info.layer, round(info.bitrate / 1000), int(info.length))
 
 
+def write24(path, writer, image):
+    with open(image, "rb") as f:
+        cover = f.read()
+    if writer == "eyed3":
+        import eyed3.id3
+        tag = eyed3.id3.Tag()
+        tag.title = "eyeD3 title"
+        tag.artist = "eyeD3 artist"
+        tag.user_text_frames.set("Value", "Key")
+        tag.comments.set("first", "")
+        tag.comments.set("second", "iTunNORM")
+        tag.images.set(3, cover, "image/png", "Cover")
+        tag.lyrics.set("Line one\nLine two")
+        tag.privates.set(b"\x00\x01\xff\xfe", b"org.example")
+        tag.popularities.set("rating@example.org", 196, 12)
+        tag.unique_file_ids.set(b"5f1a6b2c-0001", b"http://musicbrainz.org")
+        tag.save(path, version=eyed3.id3.ID3_V2_4)
+        return
+    tags = ID3()
+    tags.add(TIT2(encoding=3, text=["mutagen title"]))
+    tags.add(TPE1(encoding=3, text=["First", "Second"]))
+    tags.add(TXXX(encoding=3, desc="Key", text=["Value"]))
+    tags.add(COMM(encoding=1, lang="eng", desc="", text=["first"]))
+    tags.add(COMM(encoding=0, lang="eng", desc="iTunNORM", text=[" 0000044E 00000061"]))
+    tags.add(APIC(encoding=0, mime="image/png", type=3, desc="Cover", data=cover))
+    tags.add(USLT(encoding=3, lang="eng", desc="", text="Line one\nLine two"))
+    tags.add(PRIV(owner="org.example", data=b"\x00\x01\xff\xfe"))
+    tags.add(POPM(email="rating@example.org", rating=196, count=12))
+    tags.add(UFID(owner="http://musicbrainz.org", data=b"5f1a6b2c-0001"))
+    tags.add(TDRC(encoding=0, text=["2004-05-06"]))
+    tags.save(path, v2_version=4)
+
+
 def main():
     command, path = sys.argv[1], sys.argv[2]
     if command == "write":
@@ -280,6 +323,19 @@ def main():
             if frame.FrameID == "APIC":
                 print(frame.data.hex())
                 break
+    elif command == "write24":
+        write24(path, sys.argv[3], sys.argv[4])
+    elif command == "names":
+        tags = ID3(path, translate=False, load_v1=False)
+        print("version 2.%d" % tags.version[1])
+        for key in ("TIT2", "TPE1"):
+            text = " / ".join(str(t) for t in tags[key].text) if key in tags else ""
+            sys.stdout.buffer.write(("%s %s\n" % ("title" if key == "TIT2" else "artist", text)).encode("utf-8"))
+    elif command == "frames":
+        tags = ID3(path, translate=False, load_v1=False)
+        tags.update_to_v23()
+        for frame in tags.values():
+            sys.stdout.buffer.write((repr(frame) + "\n").encode("utf-8", "surrogatepass"))
     else:
         sys.exit("unknown command " + command)
 

@@ -353,8 +353,8 @@ TEST(ID3V230Load, CompressedFramesReachId3libInflated) {
 
 TEST(ID3V230Load, TagsOfOtherVersionsAreReadNotSaved) {
     // Frames are read from the frame model, compressed ones of version 2.4
-    // included (nothing reaches id3lib before a save); only version 2.3
-    // tags are saved.
+    // included (nothing reaches id3lib before a save); version 2.4 tags are
+    // not saved here.
     test::TempDir dir;
     std::string path = WriteMp3(dir, "a.mp3", test::Tag(4, Frame23("TIT2", B("\0\0\0\x05xxxxxxxx", 12), 0x00, 0x09)));
     Bytes before = test::ReadFile(path);
@@ -363,7 +363,7 @@ TEST(ID3V230Load, TagsOfOtherVersionsAreReadNotSaved) {
     EXPECT_EQ(tag.Frames()->Count(), 1);
     tag.setTitle("new");
     EXPECT_FALSE(tag.UpdateTag(2));
-    EXPECT_EQ(tag.LastFailure(), "The file's ID3v2.4 tag is read-only: only ID3v2.3 tags can be changed.");
+    EXPECT_EQ(tag.LastFailure(), "The file's ID3v2.4 tag is not written through id3lib: only ID3v2.2 and ID3v2.3 tags are.");
     EXPECT_EQ(test::ReadFile(path), before);
 }
 

@@ -489,17 +489,26 @@ TEST(ID3V230Save, FailedSavesLeaveTheFileAsItWas) {
         EXPECT_EQ(dir.List(), std::vector<std::string>{"a.mp3"});
     }
 
-    // ID3v2.4 and ID3v2.2 tags are read-only.
-    for (uint8_t major : {uint8_t{4}, uint8_t{2}}) {
-        Bytes other = Concat({test::Tag(major, {}, 0, 20), test::MpegAudio()});
-        test::WriteFile(path, other);
-        ID3V230 tag;
-        tag.AttachFile(path);
-        tag.setTitle("New");
-        EXPECT_FALSE(tag.UpdateTag(2));
-        EXPECT_EQ(tag.LastFailure(), "The file's ID3v2." + std::to_string(major) +
-                                         " tag is read-only: only ID3v2.3 tags can be changed.");
-        EXPECT_EQ(test::ReadFile(path), other);
+    // ID3v2.4 tags are not written here; ID3v2.2 tags become ID3v2.3 tags,
+    // unless that would lose frames.
+    for (const Bytes& body : {Bytes(), test::Frame22("CRM", B("o\0x", 3))}) {
+        for (uint8_t major : {uint8_t{4}, uint8_t{2}}) {
+            Bytes other = Concat({test::Tag(major, major == 2 ? body : Bytes(), 0, 20), test::MpegAudio()});
+            test::WriteFile(path, other);
+            ID3V230 tag;
+            tag.AttachFile(path);
+            tag.setTitle("New");
+            if (major == 2 && body.empty()) {
+                ASSERT_TRUE(tag.UpdateTag(2)) << tag.LastFailure();
+                EXPECT_EQ(test::ReadFile(path)[3], 3);
+                continue;
+            }
+            EXPECT_FALSE(tag.UpdateTag(2));
+            EXPECT_EQ(tag.LastFailure(),
+                      major == 4 ? "The file's ID3v2.4 tag is not written through id3lib: only ID3v2.2 and ID3v2.3 tags are."
+                                 : "The ID3v2.2 tag's frames CRM have no ID3v2.3 form; saving would drop them.");
+            EXPECT_EQ(test::ReadFile(path), other);
+        }
     }
 
     // Without a file there is nothing to save.

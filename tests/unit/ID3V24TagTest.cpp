@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "core/BinaryFile.h"
+#include "file/FileHandler.h"
 #include "id3v2/ID3V24Tag.h"
+#include "id3v2/TagContents.h"
 #include "support/ID3V2Builder.h"
 #include "support/Mp3Builder.h"
 #include "support/TestSupport.h"
@@ -49,11 +51,11 @@ TEST(ID3V24Reader, TextInEveryEncodingAndProperties) {
     // Genre text "(" without ")" gives no number and no failure.
     EXPECT_EQ(LoadFrames(Frame24("TCON", Latin1("(9")))->GenreID(), "");
 
-    EXPECT_FALSE(tag->canSave());
-    EXPECT_EQ(tag->LastError()->Stream(), "0, canSave, Saving is not supported.");
-    EXPECT_EQ(tag->LastError()->Mode(), 1);
+    // Written by the library itself, but a tag that belongs to no file
+    // cannot be.
+    EXPECT_TRUE(tag->canSave());
     EXPECT_FALSE(tag->saveTag());
-    EXPECT_EQ(tag->LastError()->Source(), "saveTag");
+    EXPECT_EQ(tag->LastError()->Stream(), "0, saveTag, The tag belongs to no file.");
     EXPECT_FALSE(tag->removeTag());
     EXPECT_EQ(tag->LastError()->Description(), "Removing is not supported.");
 }
@@ -211,4 +213,129 @@ TEST(ID3V24Reader, MalformedTagsFailTheLoad) {
     // An unsynchronised frame too short for its data length indicator.
     ASSERT_TRUE(LoadFrames(Frame24("TIT2", {0x01}, 0, 0x03)));
     EXPECT_EQ(LoadFrames(Frame24("TIT2", {0x01}, 0, 0x03))->Title(), "");
+}
+
+namespace {
+
+Bytes StoredOf(const FrameRecord& frame) { return Bytes(frame.stored.begin(), frame.stored.end()); }
+
+// A file opened as hosts open it.
+struct Opened {
+    TempDir dir;
+    std::string path = dir.File("s.mp3");
+    FileHandler file;
+    ID3V2TagPtr tag;
+
+    explicit Opened(const Bytes& bytes) {
+        WriteFile(path, bytes);
+        EXPECT_TRUE(file.Create(path));
+        tag = file.ID3V2Tag();
+    }
+    // The file's tag as it is now.
+    TagContentsPtr Saved() const {
+        BinaryFile file(path);
+        return ReadTagContents(file);
+    }
+};
+
+}  // namespace
+
+TEST(ID3V24Writer, EditedFieldsAreWrittenAndOtherFramesKeepTheirBytes) {
+    const Bytes text = Latin1(std::string(300, 'q'));
+    const auto n = static_cast<uint32_t>(text.size());
+    const std::vector<Bytes> frames = {
+        Frame24("TIT2", Utf16Text("Old title")),
+        Frame24("TPE1", Latin1(std::string("A\0B", 3))),
+        Frame24("TALB", Concat({{0x05}, Syncsafe32(n), Zlib(text)}), 0, 0x49),
+        Frame24("TPE2", {0x80, 'x'}, 0, 0x04),
+        Frame24("TXXX", Text(3, B("key\0value", 9))),
+        Frame24("COMM", B("\0engd\0first", 11)),
+        Frame24("COMM", B("\0deu\0second", 11)),
+        Frame24("APIC", Concat({B("\0image/png\0\x03\0", 13), PngImage()})),
+        Frame24("PRIV", B("owner\0\x01\x02", 8)),
+        Frame24("XYZ1", B("experimental")),
+        Frame24("TDRC", Latin1("2005-09-05")),
+    };
+    Bytes body;
+    for (const Bytes& frame : frames) body = Concat({body, frame});
+    const Bytes audio = FakeAudio(300);
+    const Bytes before = Concat({Tag(4, body, 0, 400), audio});
+    Opened opened(before);
+    ID3V2Tag& tag = *opened.tag;
+    ASSERT_TRUE(tag.canSave());
+    EXPECT_EQ(tag.Artist(), "A / B");
+    tag.setTitle("\u03A4\u03AF\u03C4\u03BB\u03BF\u03C2");  // UTF-16 holds it
+    tag.setArtist("A / C");                                 // several values stay several
+    tag.setYear("2006");                                    // the rest of the time stays
+    tag.setAlbum(tag.Album());                              // no change
+    tag.setComment(tag.Comment());
+    tag.setPicture(tag.Picture());
+    tag.setGenre("Rock");                                   // a new frame, at the end
+    EXPECT_EQ(tag.Title(), "\u03A4\u03AF\u03C4\u03BB\u03BF\u03C2");
+    ASSERT_TRUE(tag.saveTag());
+    EXPECT_TRUE(tag.SaveNotes().empty());
+
+    // The tag keeps its size, the audio its place.
+    const Bytes after = ReadFile(opened.path);
+    ASSERT_EQ(after.size(), before.size());
+    EXPECT_EQ(Bytes(after.end() - 300, after.end()), audio);
+    const TagContentsPtr saved = opened.Saved();
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->version, 4);
+    ASSERT_EQ(saved->frames.size(), frames.size() + 1);
+    std::vector<Bytes> expected = frames;
+    expected[0] = Frame24("TIT2", Utf16Text("\u03A4\u03AF\u03C4\u03BB\u03BF\u03C2"));
+    expected[1] = Frame24("TPE1", Latin1(std::string("A\0C", 3)));
+    expected[10] = Frame24("TDRC", Latin1("2006-09-05"));
+    expected.push_back(Frame24("TCON", Latin1("Rock")));
+    for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(StoredOf(saved->frames[i]), expected[i]) << i;
+
+    // Read again: the new values; a text Latin-1 cannot hold turns a Latin-1
+    // frame into UTF-8, and a tag that outgrows its size gets padding.
+    Opened again(after);
+    EXPECT_EQ(again.tag->Title(), "\u03A4\u03AF\u03C4\u03BB\u03BF\u03C2");
+    EXPECT_EQ(again.tag->Year(), "2006");
+    again.tag->setArtist("\u03A9mega");
+    again.tag->setLyricsUnsynced(std::string(2000, 'l'));
+    again.tag->setComment("");  // the comment without description goes
+    ASSERT_TRUE(again.tag->saveTag());
+    const TagContentsPtr grown = again.Saved();
+    ASSERT_TRUE(grown);
+    EXPECT_EQ(StoredOf(*grown->Find("TPE1")), Frame24("TPE1", Text(3, B("\u03A9mega"))));
+    EXPECT_EQ(grown->paddingSize, 1024u);
+    EXPECT_EQ(grown->frames.size(), frames.size() + 1);
+    const Bytes grownFile = ReadFile(again.path);
+    EXPECT_EQ(Bytes(grownFile.end() - 300, grownFile.end()), audio);
+    EXPECT_EQ(again.tag->Comment(), "");
+
+    // Removal needs no id3lib and leaves the audio.
+    ASSERT_TRUE(again.tag->removeTag());
+    EXPECT_EQ(ReadFile(again.path), audio);
+}
+
+TEST(ID3V24Writer, FooterExtendedHeaderAndUnsynchronisation) {
+    const Bytes priv = {'o', 0, 0xFF, 0xE0, 0xFF, 0x00, 0x12};
+    const Bytes crc = Concat({Syncsafe32(12), {1, 0x20, 5, 0, 0, 0, 0, 0}});
+    const Bytes frames = Concat({Frame24("PRIV", Unsynchronise(priv)), Frame24("TIT2", Latin1("Old"))});
+    TagLayout layout;
+    layout.Flags = 0x80;
+    layout.ExtendedHeader = crc;
+    layout.Footer = true;
+    Opened opened(Concat({Tag(4, frames, layout), FakeAudio(100)}));
+    opened.tag->setTitle("New");
+    ASSERT_TRUE(opened.tag->saveTag());
+    // A footer stays; the checksum and the unsynchronisation do not, and the
+    // save says so.
+    EXPECT_EQ(opened.tag->SaveNotes().size(), 2u);
+    const TagContentsPtr saved = opened.Saved();
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->flags, 0x10);
+    EXPECT_TRUE(saved->hasFooter);
+    EXPECT_EQ(saved->paddingSize, 0u);
+    EXPECT_EQ(StoredOf(saved->frames.at(0)), Frame24("PRIV", priv));
+    EXPECT_EQ(StoredOf(saved->frames.at(1)), Frame24("TIT2", Latin1("New")));
+    // Saving again without changes writes nothing.
+    const Bytes now = ReadFile(opened.path);
+    EXPECT_TRUE(opened.tag->saveTag());
+    EXPECT_EQ(ReadFile(opened.path), now);
 }

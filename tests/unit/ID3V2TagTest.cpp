@@ -122,15 +122,18 @@ TEST(ID3V2Facade, Version24Routing) {
     ASSERT_TRUE(tag.ID3V24Tag());
     EXPECT_EQ(tag.ID3V24Tag()->FrameCount(), 12);
 
-    // Read-only: writes are ignored, saving fails with the reader's record.
+    // Written by the library itself: changes show at once and are saved.
+    EXPECT_TRUE(tag.canSave());
     tag.setTitle("Other");
     tag.setPicture(nullptr);
-    EXPECT_EQ(tag.Title(), "T\u00EFtle");
-    EXPECT_FALSE(tag.canSave());
-    EXPECT_EQ(tag.LastError()->Stream(), "0, canSave, Saving is not supported.");
-    EXPECT_FALSE(tag.saveTag());
-    EXPECT_EQ(tag.LastError()->Source(), "saveTag");
-    EXPECT_EQ(tag.LastError()->Mode(), 1);
+    EXPECT_EQ(tag.Title(), "Other");
+    EXPECT_EQ(tag.Picture(), nullptr);
+    ASSERT_TRUE(tag.saveTag());
+    FileHandler reread;
+    ASSERT_TRUE(reread.Create(file.path));
+    EXPECT_EQ(reread.ID3V2Tag()->Title(), "Other");
+    EXPECT_EQ(reread.ID3V2Tag()->Album(), "Album");
+    EXPECT_EQ(reread.ID3V2Tag()->ID3V24Tag()->FrameCount(), 11);
     int16_t id = 5;
     std::string description = "keep";
     EXPECT_FALSE(tag.splittedGenre(id, description));
@@ -156,9 +159,48 @@ TEST(ID3V2Facade, Version22Routing) {
     EXPECT_EQ(tag.Picture(), nullptr);
     ASSERT_TRUE(tag.ID3V22Tag());
     EXPECT_EQ(tag.ID3V24Tag(), nullptr);
+    // Saved as version 2.3 through id3lib, so not without it.
+    WithoutID3Lib absent;
     EXPECT_FALSE(tag.canSave());
-    EXPECT_EQ(tag.LastError()->Stream(), "0, canSave, Saving is not supported.");
+    EXPECT_EQ(tag.LastError()->Source(), "canSave");
     EXPECT_FALSE(tag.saveTag());
+    EXPECT_EQ(tag.Title(), "Title");
+}
+
+TEST(ID3V2Facade, Version22SavedAsVersion23) {
+    if (!HaveID3Lib()) GTEST_SKIP() << "id3lib not available";
+    const Bytes audio = FakeAudio(50);
+    FacadeFile file(Concat({Tag(2, Concat({
+                                          Frame22("TT2", Latin1("Title")),
+                                          Frame22("CRM", B("owner\0x", 7)),
+                                          Frame22("TYE", Latin1("2004")),
+                                          Frame22("COM", B("\0engd\0text", 10)),
+                                      })),
+                            audio}));
+    ID3V2Tag& tag = file.tag;
+    ASSERT_TRUE(tag.canSave());
+    EXPECT_EQ(tag.UnconvertibleFrames(), std::vector<std::string>{"CRM"});
+    tag.setArtist("Artist");
+    EXPECT_EQ(tag.Artist(), "Artist");
+    // The frame version 2.3 has no form for is dropped only when allowed.
+    EXPECT_FALSE(tag.saveTag());
+    EXPECT_EQ(tag.LastError()->Description(),
+              "The ID3v2.2 tag is saved as an ID3v2.3 tag, which has no form for its frames CRM; saving would "
+              "drop them.");
+    EXPECT_EQ(ReadFile(file.path)[3], 2);
+    tag.setDropUnconvertible(true);
+    ASSERT_TRUE(tag.saveTag());
+    EXPECT_EQ(tag.SaveNotes().size(), 2u);
+    FileHandler reread;
+    ASSERT_TRUE(reread.Create(file.path));
+    const ID3V2TagPtr saved = reread.ID3V2Tag();
+    EXPECT_EQ(saved->Version()->Minor(), 3);
+    EXPECT_EQ(saved->ID3V23Tag()->FrameList(), "TIT2;TYER;COMM;TPE1;");
+    EXPECT_EQ(saved->Title(), "Title");
+    EXPECT_EQ(saved->Artist(), "Artist");
+    EXPECT_EQ(saved->Year(), "2004");
+    const Bytes after = ReadFile(file.path);
+    EXPECT_EQ(Bytes(after.end() - 50, after.end()), audio);
 }
 
 TEST(ID3V2Facade, MalformedTagsFailTheLoadCleanly) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMap>
 #include <QMenu>
@@ -101,18 +102,24 @@ struct BoxVisit {
     QString text;
 };
 
-inline void CloseNextMessageBox(BoxVisit* visit, int attempts = 100) {
-    QTimer::singleShot(5, [visit, attempts] {
+// A question box is answered with the given button.
+inline void CloseNextMessageBox(BoxVisit* visit, int attempts = 100,
+                                QMessageBox::StandardButton answer = QMessageBox::NoButton) {
+    QTimer::singleShot(5, [visit, attempts, answer] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (box == nullptr) {
-            if (attempts > 0) CloseNextMessageBox(visit, attempts - 1);
+            if (attempts > 0) CloseNextMessageBox(visit, attempts - 1, answer);
             return;
         }
         visit->shown = true;
         visit->icon = box->icon();
         visit->title = box->windowTitle();
         visit->text = box->text();
-        box->accept();
+        if (answer != QMessageBox::NoButton && box->button(answer) != nullptr) {
+            box->button(answer)->click();
+        } else {
+            box->accept();
+        }
     });
 }
 
