@@ -74,14 +74,21 @@ std::string EscapeValue(const std::string& value) {
 
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
-        {"info", "korvel info FILE...",
+        {"info", "korvel info [--json [--binary]] FILE...",
          "Prints the audio information of FILE, then one row per tag field as\n"
          "Attribute<TAB>Value. Tabs, line breaks, zero characters and backslashes inside\n"
          "values are written as \\t, \\r, \\n, \\0 and \\\\.\n"
          "With several files, each file's report starts with a line \"==> FILE <==\",\n"
          "and reports are separated by an empty line. A file that cannot be read is\n"
          "reported on stderr and the others are still read; the exit status is 1\n"
-         "when any file failed.",
+         "when any file failed.\n"
+         "\n"
+         "--json prints one JSON document instead (format \"korvel-json\", described in\n"
+         "json.md, installed in share/doc/korvel): for each file its size, audio properties and every tag, each\n"
+         "ID3v2 frame with all its fields; binary content (pictures, private data) by\n"
+         "size and SHA-256. A file that cannot be read is an object with its error.\n"
+         "--binary adds binary content in Base64, so that 'korvel apply' can write it\n"
+         "into another file.",
          RunInfo},
         {"v1",
          "korvel v1 FILE [--title T] [--artist A] [--album B] [--year Y] [--comment C] "
@@ -101,6 +108,20 @@ const std::vector<Command>& Commands() {
          "unsynchronised lyrics. --picture sets the picture from an image file,\n"
          "--no-picture removes it. --remove removes the ID3v2 tag.",
          RunV2},
+        {"apply", "korvel apply [--dry-run] FILE [JSON-FILE]",
+         "Writes the ID3v1 and ID3v2 tags a korvel-json document describes into FILE.\n"
+         "The document (from JSON-FILE, or standard input without it) is what\n"
+         "'korvel info --json' prints for one file, or that file's object alone; its\n"
+         "path is ignored. The tags become exactly what the document says: frames of\n"
+         "the document are written in its order, frames of FILE it does not list are\n"
+         "removed, and frames equal to FILE's keep their bytes. A tag given as null is\n"
+         "removed; a tag the document leaves out stays as it is. Binary content given\n"
+         "by its SHA-256 alone is taken from FILE's frame with that content. An ID3v2.4\n"
+         "tag stays version 2.4; an ID3v2.2 tag is written as version 2.3. A document\n"
+         "that is malformed or cannot be applied is reported with its place in the\n"
+         "document (a JSON pointer such as /files/0/id3v2/frames/3/text) and FILE is\n"
+         "not changed. --dry-run prints the changes, one per line, and writes nothing.",
+         RunApply},
         {"genres", "korvel genres", "Lists the genre numbers and names.", RunGenres},
         {"xml", "korvel xml FILE...",
          "Prints the XML description of FILE: its drive, the file itself, its audio\n"
