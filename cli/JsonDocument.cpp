@@ -88,6 +88,14 @@ std::string LatinText(const Json& object, const std::string& pointer, const std:
     return text;
 }
 
+// A language: three Latin-1 characters at most; blanks at its end are not
+// kept by the frame (they pad it).
+std::string Language(const Json& object, const std::string& pointer) {
+    std::string text = LatinText(object, pointer, "language", 3);
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    return text;
+}
+
 uint64_t Number(const Json& value, const std::string& place, uint64_t max) {
     if (!value.is_number_unsigned()) {
         Fail(place, "must be a whole number from 0 to " + std::to_string(max) + ", not " +
@@ -123,6 +131,9 @@ std::vector<std::string> Strings(const Json& object, const std::string& pointer,
         if (value.find('\0') != std::string::npos) Fail(Item(place, i), "must not hold a zero character");
         values.push_back(value);
     }
+    // Readers drop empty values at the end (extra terminators): so does the
+    // document, so that it says what the written frame will read as.
+    while (!values.empty() && values.back().empty()) values.pop_back();
     return values;
 }
 
@@ -229,8 +240,9 @@ ID3V1Tag ReadID3v1(const Json& object, const std::string& pointer) {
     if (version == "1.1" && track == 0) Fail(Member(pointer, "track"), "an ID3v1.1 tag needs a track from 1 to 255");
     if (version == "1.0" && track > 0) Fail(Member(pointer, "track"), "an ID3v1.0 tag has no track");
     // The record's fields hold Windows-1252 bytes.
+    // Blanks around a value are not kept by readers.
     auto field = [&](const char* key, size_t bytes) {
-        const std::string text = Text(object, pointer, key);
+        const std::string text = TrimBlanks(Text(object, pointer, key));
         if (!IsAnsiRepresentable(text)) Fail(Member(pointer, key), "has characters an ID3v1 tag cannot hold");
         if (Utf8ToAnsiBytes(text).size() > bytes) {
             Fail(Member(pointer, key), "is longer than the " + std::to_string(bytes) + " bytes an ID3v1 tag holds");
@@ -334,21 +346,29 @@ DocumentFrame ReadFrame(const Json& object, const std::string& pointer, int vers
             c.url = LatinText(object, pointer, "url");
             break;
         case FrameKind::Comment:
-            c.language = LatinText(object, pointer, "language", 3);
+            c.language = Language(object, pointer);
             c.description = Text(object, pointer, "description");
             c.values = Strings(object, pointer, "text");
             break;
         case FrameKind::People: {
             const Json& people = ArrayMember(object, pointer, "people");
             const std::string place = Member(pointer, "people");
+            std::vector<std::string> strings;
             for (size_t i = 0; i < people.size(); ++i) {
                 ExpectObject(people[i], Item(place, i), {"role", "name"}, "an involved person");
-                c.people.emplace_back(Text(people[i], Item(place, i), "role"), Text(people[i], Item(place, i), "name"));
+                strings.push_back(Text(people[i], Item(place, i), "role"));
+                strings.push_back(Text(people[i], Item(place, i), "name"));
+            }
+            // The frame is one list of strings: empty ones at its end are
+            // not kept, a role without a name reads with an empty name.
+            while (!strings.empty() && strings.back().empty()) strings.pop_back();
+            for (size_t i = 0; i < strings.size(); i += 2) {
+                c.people.emplace_back(strings[i], i + 1 < strings.size() ? strings[i + 1] : "");
             }
             break;
         }
         case FrameKind::SyncedLyrics: {
-            c.language = LatinText(object, pointer, "language", 3);
+            c.language = Language(object, pointer);
             c.description = Text(object, pointer, "description");
             c.timestampFormat = static_cast<uint8_t>(Number(object, pointer, "timestamp_format", 255, 2));
             c.contentType = static_cast<uint8_t>(Number(object, pointer, "content_type", 255, 1));
