@@ -44,15 +44,10 @@ bool PickedByDescription(FrameKind kind) {
 // The value text of the first frame of that ID (and descriptor); nothing
 // when there is none.
 bool FirstValue(const TagContents& tag, const std::string& id, const char* descriptor, std::string& value) {
-    const FrameKind kind = KindOfFrame(id);
-    for (const FrameRecord& frame : tag.frames) {
-        if (frame.id != id) continue;
-        const FrameContent content = DecodeFrame(frame, tag.codePage);
-        if (PickedByDescription(kind) && content.description != descriptor) continue;
-        value = FrameValueText(content);
-        return true;
-    }
-    return false;
+    const int index = FindFieldFrame(tag, id, descriptor);
+    if (index < 0) return false;
+    value = FrameValueText(DecodeFrame(tag.frames[static_cast<size_t>(index)], tag.codePage));
+    return true;
 }
 
 // The year at the start of a recording time ("2005-09-05" gives 2005).
@@ -63,6 +58,17 @@ std::string YearOfTime(const std::string& time) {
 }
 
 }  // namespace
+
+int FindFieldFrame(const TagContents& tag, const std::string& id, const char* descriptor) {
+    const bool described = PickedByDescription(KindOfFrame(id));
+    for (size_t i = 0; i < tag.frames.size(); ++i) {
+        const FrameRecord& frame = tag.frames[i];
+        if (frame.id != id) continue;
+        if (described && DecodeFrame(frame, tag.codePage).description != descriptor) continue;
+        return static_cast<int>(i);
+    }
+    return -1;
+}
 
 std::span<const TagFieldInfo> TagFields() { return kFields; }
 

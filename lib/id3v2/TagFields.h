@@ -56,6 +56,11 @@ const TagFieldInfo& FieldInfo(TagField field);
 // The frame ID of a field in version 2.`version` (2, 3 or 4).
 const char* FrameIdOf(const TagFieldInfo& info, int version);
 
+// The position in tag.frames of the first frame of that ID that holds a
+// field: of comments, lyrics, user texts and user links the first whose
+// description is the descriptor. -1 when there is none.
+int FindFieldFrame(const TagContents& tag, const std::string& id, const char* descriptor);
+
 // The field's value as the tag's frame model holds it: the value text of the
 // first frame of its ID (and descriptor); a version 2.4 year from its
 // recording time (TDRC), falling back to a year frame (TYER), and a 2.3 year
