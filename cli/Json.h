@@ -106,15 +106,6 @@ DocumentFrame ReadFrame(const Json& frame, const std::string& pointer, int versi
 // file's frame (without data).
 Json CanonicalJson(const DocumentFrame& frame);
 
-// One frame of the tag apply writes: a record of the file kept as it is, or
-// a frame of the document to be encoded.
-struct PlannedFrame {
-    const FrameRecord* keep = nullptr;
-    const DocumentFrame* frame = nullptr;
-    // The ID written (a version 2.2 ID becomes its version 2.3 form).
-    std::string id;
-};
-
 // What apply does to a file, worked out before anything is written. Points
 // into the document's tags and the file's tag, which must outlive it.
 struct ApplyPlan {
@@ -125,7 +116,8 @@ struct ApplyPlan {
     bool writeID3v2 = false;
     bool removeID3v2 = false;
     int version = 0;  // 3 or 4: the version written
-    std::vector<PlannedFrame> frames;
+    // The whole new ID3v2 tag.
+    Bytes id3v2;
     // The file's tag as read (null without one or when it cannot be read).
     TagContentsPtr contents;
 };

@@ -5,6 +5,8 @@
 #include "Json.h"
 #include "errors/KorvelException.h"
 #include "file/FileHandler.h"
+#include "id3v2/FrameEncoder.h"
+#include "id3v2/TagWriter.h"
 
 namespace korvel::cli {
 
@@ -19,6 +21,15 @@ std::string VersionText(int version) { return "2." + std::to_string(version) + "
 bool SameFrameId(const std::string& a, const std::string& b) {
     return a == b || (a.size() == 3 && FrameIdOf22(a) == b) || (b.size() == 3 && FrameIdOf22(b) == a);
 }
+
+// One frame of the tag apply writes: a record of the file kept as it is, or
+// a frame of the document to be encoded.
+struct PlannedFrame {
+    const FrameRecord* keep = nullptr;
+    const DocumentFrame* frame = nullptr;
+    // The ID written (a version 2.2 ID becomes its version 2.3 form).
+    std::string id;
+};
 
 // One frame of the file with what comparing needs.
 struct FileFrame {
@@ -127,15 +138,16 @@ void PlanID3v2(FileHandler& file, DocumentTags& tags, ApplyPlan& plan) {
     // Frames equal to one of the file's keep that frame's record, when the
     // version stays (records differ between versions).
     const bool keepRecords = plan.contents && fileVersion == plan.version;
+    std::vector<PlannedFrame> planned;
     size_t lastKept = 0;
     bool reordered = false;
     for (const DocumentFrame& frame : next.frames) {
-        PlannedFrame planned;
-        planned.frame = &frame;
-        planned.id = frame.id;
+        PlannedFrame item;
+        item.frame = &frame;
+        item.id = frame.id;
         if (frame.id.size() == 3) {
-            planned.id = FrameIdOf22(frame.id);
-            if (planned.id.empty()) {
+            item.id = FrameIdOf22(frame.id);
+            if (item.id.empty()) {
                 throw DocumentError{frame.pointer + "/id", "the version 2.2 frame " + frame.id +
                                                                " has no version 2.3 form to be written as"};
             }
@@ -145,14 +157,19 @@ void PlanID3v2(FileHandler& file, DocumentTags& tags, ApplyPlan& plan) {
             for (size_t i = 0; i < fileFrames.size(); ++i) {
                 if (!fileFrames[i].used && fileFrames[i].record->id == frame.id && fileFrames[i].canonical == canonical) {
                     fileFrames[i].used = true;
-                    planned.keep = fileFrames[i].record;
+                    item.keep = fileFrames[i].record;
                     reordered = reordered || i + 1 < lastKept;
                     lastKept = i + 1;
                     break;
                 }
             }
         }
-        plan.frames.push_back(planned);
+        if (!item.keep && frame.unreadable) {
+            throw DocumentError{frame.pointer, "a frame that could not be read is written only as the file has it, "
+                                               "and the file has no such frame in a version " +
+                                                   VersionText(plan.version) + " tag"};
+        }
+        planned.push_back(item);
     }
     bool changed = !keepRecords;
     for (const FileFrame& frame : fileFrames) {
@@ -160,16 +177,62 @@ void PlanID3v2(FileHandler& file, DocumentTags& tags, ApplyPlan& plan) {
         changed = true;
         plan.changes.push_back("id3v2: - " + frame.record->id + " " + Quoted(FrameValueText(frame.content)));
     }
-    for (const PlannedFrame& planned : plan.frames) {
-        if (planned.keep) continue;
+    for (const PlannedFrame& item : planned) {
+        if (item.keep) continue;
         changed = true;
-        plan.changes.push_back("id3v2: + " + planned.id + " " + Quoted(FrameValueText(planned.frame->content)));
+        plan.changes.push_back("id3v2: + " + item.id + " " + Quoted(FrameValueText(item.frame->content)));
     }
     if (reordered) {
         changed = true;
         plan.changes.push_back("id3v2: frames reordered");
     }
-    plan.writeID3v2 = changed;
+    if (!changed) return;
+
+    // The new tag, made now, so that whatever cannot be written stops the
+    // run before the file is touched. A rewrite in the same version keeps
+    // the old tag's shape and, when the frames fit, its size.
+    std::vector<std::string> notes;
+    TagLayout layout;
+    if (keepRecords) {
+        layout = LayoutOf(*plan.contents, &notes);
+    } else {
+        layout.version = plan.version;
+        if (plan.contents) layout.fitSize = plan.contents->TotalSize();
+    }
+    for (const std::string& note : notes) plan.changes.push_back("id3v2: " + note);
+    std::vector<Bytes> records(planned.size());
+    std::vector<std::span<const uint8_t>> spans;
+    for (size_t i = 0; i < planned.size(); ++i) {
+        const PlannedFrame& item = planned[i];
+        if (item.keep) {
+            spans.push_back(CarriedRecord(*plan.contents, *item.keep, records[i]));
+            continue;
+        }
+        // A changed frame keeps the text encoding of the file's frame of
+        // that ID when it holds the new text.
+        FrameContent content = item.frame->content;
+        uint8_t preferred = kEncodingLatin1;
+        for (const FileFrame& known : fileFrames) {
+            if (SameFrameId(known.record->id, item.frame->id)) {
+                preferred = known.content.encoding;
+                break;
+            }
+        }
+        content.encoding = ChooseEncoding(content, plan.version, preferred);
+        try {
+            records[i] = EncodeFrameRecord(item.id, EncodeFrameData(item.id, content, plan.version, ExactEncoding{}),
+                                           plan.version);
+        } catch (const KorvelException& e) {
+            throw DocumentError{item.frame->pointer, e.Description()};
+        }
+        spans.push_back(records[i]);
+    }
+    try {
+        plan.id3v2 = BuildTag(spans, layout);
+    } catch (const KorvelException& e) {
+        throw DocumentError{next.pointer, e.Description()};
+    }
+    plan.writeID3v2 = true;
 }
 
 }  // namespace
@@ -181,18 +244,15 @@ ApplyPlan PlanApply(FileHandler& file, DocumentTags& tags) {
     return plan;
 }
 
-namespace {
-
-bool WriteID3v2(FileHandler&, const ApplyPlan&, cError& failure) {
-    failure.Set(2, "apply", "Writing ID3v2 tags is not available yet.", kLibraryErrorNumber);
-    return false;
-}
-
-}  // namespace
-
 bool ExecuteApply(FileHandler& file, const ApplyPlan& plan, cError& failure) {
-    if (plan.writeID3v2 || plan.removeID3v2) {
-        if (!WriteID3v2(file, plan, failure)) return false;
+    try {
+        // The tag read is handed over: a file whose tag has changed since
+        // is not overwritten.
+        if (plan.writeID3v2) ReplaceLeadingTag(file.FileName(), plan.id3v2, plan.contents.get());
+        if (plan.removeID3v2) ReplaceLeadingTag(file.FileName(), {}, plan.contents.get());
+    } catch (...) {
+        failure.CopyError();
+        return false;
     }
     if (plan.writeID3v1) {
         file.setID3v1xTag(std::make_shared<ID3V1Tag>(*plan.writeID3v1));

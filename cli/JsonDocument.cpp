@@ -6,6 +6,7 @@
 
 #include "Json.h"
 #include "core/Ansi.h"
+#include "id3v2/FrameEncoder.h"
 #include "xml/XmlNodes.h"
 
 namespace korvel::cli {
@@ -78,11 +79,10 @@ std::string Text(const Json& object, const std::string& pointer, const std::stri
 std::string LatinText(const Json& object, const std::string& pointer, const std::string& key,
                       size_t maxLength = std::string::npos) {
     const std::string text = Text(object, pointer, key);
-    const std::u32string chars = Utf8ToUtf32(text);
-    for (char32_t c : chars) {
-        if (c > 0xFF) Fail(Member(pointer, key), "must be Latin-1 text");
+    if (!EncodingHolds(kEncodingLatin1, text)) {
+        Fail(Member(pointer, key), "must be Latin-1 text (U+0000 to U+007F, U+00A0 to U+00FF)");
     }
-    if (chars.size() > maxLength) {
+    if (Utf8Length(text) > maxLength) {
         Fail(Member(pointer, key), "must be at most " + std::to_string(maxLength) + " characters long");
     }
     return text;

@@ -5,6 +5,10 @@ Run with Debian's /usr/bin/python3 (it has mutagen).
   peer_tags.py write PATH VERSION ENCODING IMAGE
       Writes a v2.VERSION tag with text in ENCODING (0 Latin-1, 1 UTF-16,
       2 UTF-16BE, 3 UTF-8) and the image file IMAGE as cover.
+  peer_tags.py write-all PATH VERSION
+      Writes a v2.VERSION tag with every kind of frame mutagen knows:
+      several values, comments, lyrics, synchronised lyrics, involved people,
+      pictures, an object, identifiers, private data, rating and counters.
   peer_tags.py rows PATH
       Prints, for every frame in file order, the ID and the value korvel
       shows for it (built from what mutagen reads), escaped as korvel info
@@ -24,8 +28,8 @@ import json
 import subprocess
 import sys
 
-from mutagen.id3 import (APIC, COMM, ID3, PCNT, PRIV, TALB, TCON, TIT2, TPE1, TRCK, TXXX,
-                         TYER, TDRC, USLT, WXXX)
+from mutagen.id3 import (APIC, COMM, GEOB, ID3, IPLS, PCNT, POPM, PRIV, RVA2, SYLT, TALB, TCON, TIPL,
+                         TIT2, TMCL, TPE1, TRCK, TXXX, TYER, TDRC, UFID, USLT, WOAR, WXXX)
 from mutagen.id3 import Frame
 from mutagen.id3._id3v1 import ParseID3v1
 from mutagen.id3._tags import read_frames
@@ -55,6 +59,37 @@ def write(path, version, encoding, image):
     with open(image, "rb") as f:
         tags.add(APIC(encoding=encoding, mime="image/bmp", type=3, desc="Cover " + text,
                       data=f.read()))
+    tags.save(path, v2_version=version)
+
+
+def write_all(path, version):
+    tags = ID3()
+    tags.add(TIT2(encoding=1, text=["\u00c9t\u00e9 \u65e5\u672c"]))
+    tags.add(TPE1(encoding=3 if version == 4 else 1, text=["One", "Two"]))
+    tags.add(TCON(encoding=0, text=["(17)Rock"]))
+    tags.add(TDRC(encoding=0, text=["2004-05-06"]) if version == 4 else TYER(encoding=0, text=["2004"]))
+    tags.add(TXXX(encoding=1, desc="MOOD", text=["calm"]))
+    tags.add(TXXX(encoding=0, desc="EMPTY", text=[""]))
+    tags.add(COMM(encoding=0, lang="eng", desc="", text=["plain"]))
+    tags.add(COMM(encoding=1, lang="deu", desc="Beschreibung", text=["\u00fcber"]))
+    tags.add(USLT(encoding=1, lang="eng", desc="", text="Line one\nLine two"))
+    tags.add(SYLT(encoding=1, lang="eng", format=2, type=1, desc="sync",
+                  text=[("First", 0), ("Second \u00e9", 1500)]))
+    if version == 4:
+        tags.add(TIPL(encoding=3, people=[["producer", "Cleo"], ["mix", "Dan"]]))
+        tags.add(TMCL(encoding=3, people=[["piano", "Eve"]]))
+    else:
+        tags.add(IPLS(encoding=1, people=[["producer", "Cleo"], ["mix", "Dan"]]))
+    tags.add(APIC(encoding=0, mime="image/png", type=3, desc="front", data=b"\x89PNG\r\n\x1a\n" + bytes(range(200))))
+    tags.add(APIC(encoding=1, mime="image/jpeg", type=4, desc="b\u00e4ck", data=b"\xff\xd8\xff" + bytes(90)))
+    tags.add(GEOB(encoding=0, mime="text/plain", filename="notes.txt", desc="notes", data=b"some notes\n"))
+    tags.add(UFID(owner="http://musicbrainz.org", data=b"0b9a1e6d-1111-2222-3333-444455556666"))
+    tags.add(PRIV(owner="org.example", data=b"\x00\x01\xff"))
+    tags.add(POPM(email="me@example.org", rating=196, count=12))
+    tags.add(PCNT(count=7))
+    tags.add(WOAR(url="http://artist.example/"))
+    tags.add(WXXX(encoding=0, desc="shop", url="http://shop.example/"))
+    tags.add(RVA2(desc="track", channel=1, gain=-2.5, peak=0.5))
     tags.save(path, v2_version=version)
 
 
@@ -295,6 +330,8 @@ def main():
         sys.exit(check_json(path, sys.argv[3:]))
     if command == "write":
         write(path, int(sys.argv[3]), int(sys.argv[4]), sys.argv[5])
+    elif command == "write-all":
+        write_all(path, int(sys.argv[3]))
     elif command == "rows":
         frames, version = frames_in_file_order(path)
         for frame in frames:
