@@ -5,11 +5,15 @@
 #include <sys/stat.h>
 #include <utime.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 
+#include "core/BinaryFile.h"
+#include "id3v2/FrameContent.h"
+#include "id3v2/TagContents.h"
 #include "support/ID3V2Builder.h"
 #include "support/Mp3Builder.h"
 #include "support/TestSupport.h"
@@ -79,6 +83,83 @@ Bytes TaggedFile() {
         100);
     stream.ID3v1 = test::ID3v1Record("Title", "Artist", "Album", "2001", "Comment", 7, 12);
     return test::BuildMp3(stream);
+}
+
+const std::string kPython = "/usr/bin/python3";
+
+std::string PeerScript() {
+    return kPython + " " + ShellQuote(std::string(KORVEL_SOURCE_DIR) + "/tests/integration/peer_tags.py");
+}
+
+bool HaveMutagen() { return test::Run(kPython + " -c 'import mutagen' 2>/dev/null") == 0; }
+
+// Files whose tags real writers made (those installed here), starting from
+// an untagged corpus file.
+std::vector<std::string> PeerFiles(const test::TempDir& dir) {
+    const std::string blank = test::CorpusPath("mutagen/xing.mp3");
+    std::vector<std::string> files;
+    // Runs "COMMAND PATH ARGS" on a copy of the blank file.
+    auto make = [&](const std::string& name, const std::string& command, const std::string& args = "") {
+        const std::string path = dir.File(name);
+        test::WriteFile(path, test::ReadFile(blank));
+        std::string out, err;
+        const std::string line = command + " " + ShellQuote(path) + args;
+        EXPECT_EQ(test::Run(line, &out, &err), 0) << line << "\n" << err;
+        files.push_back(path);
+    };
+    if (HaveMutagen()) {
+        make("mutagen3.mp3", PeerScript() + " write-all", " 3");
+        make("mutagen4.mp3", PeerScript() + " write-all", " 4");
+    }
+    if (test::HaveProgram("eyeD3")) {
+        make("eyed3.mp3", "eyeD3 -Q --to-v2.4 --encoding utf8 -t 'Caf\u00E9' -a 'A' -A 'Al' -n 3 -Y 2004 "
+                          "--add-comment 'c:d:eng' --user-text-frame 'K:V' --play-count 3 >/dev/null");
+    }
+    if (test::HaveProgram("id3v2")) make("id3v2.mp3", "id3v2 -t 'T i' -a A -A Al -y 2004 -T 3/12 -c Comm -g 17");
+    if (test::HaveProgram("kid3-cli")) {
+        make("kid3.mp3", "HOME=" + ShellQuote(dir.Path().string()) +
+                             " kid3-cli -c \"set title 'Kid'\" -c \"set artist 'Kid A'\" -c \"set comment 'c'\"");
+    }
+    if (test::HaveProgram("ffmpeg")) {
+        const std::string path = dir.File("ffmpeg.mp3");
+        EXPECT_EQ(test::Run("ffmpeg -nostdin -loglevel error -y -i " + ShellQuote(blank) +
+                            " -c copy -metadata title=T -metadata artist=A -metadata album=Al -id3v2_version 4 " +
+                            ShellQuote(path)),
+                  0);
+        files.push_back(path);
+    }
+    if (test::HaveProgram("lame")) {
+        const std::string path = dir.File("lame.mp3");
+        EXPECT_EQ(test::Run("head -c 88200 /dev/zero | lame --silent -r -s 44.1 -m m --add-id3v2 --tt T --ta A "
+                            "--tl Al --ty 2004 --tc c --tn 3 --tg Rock - " + ShellQuote(path) + " 2>/dev/null"),
+                  0);
+        files.push_back(path);
+    }
+    return files;
+}
+
+std::vector<std::string> CorpusFiles() {
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(KORVEL_CORPUS_DIR)) {
+        if (entry.is_regular_file() && entry.path().extension() == ".mp3") files.push_back(entry.path().string());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// The tags of a file's object as apply writes them: a version 2.2 tag
+// becomes version 2.3, its frames taking their version 2.3 IDs.
+Json WrittenTags(const Json& file) {
+    Json tags = {{"id3v1", file["id3v1"]}, {"id3v2", nullptr}};
+    if (file["id3v2"].is_null()) return tags;
+    Json frames = file["id3v2"]["frames"];
+    std::string version = file["id3v2"]["version"];
+    if (version == "2.2.0") {
+        version = "2.3.0";
+        for (Json& frame : frames) frame["id"] = FrameIdOf22(frame["id"]);
+    }
+    tags["id3v2"] = {{"version", version}, {"frames", frames}};
+    return tags;
 }
 
 }  // namespace
@@ -272,4 +353,122 @@ TEST(CliJson, ApplyRefusesWhatItCannotWriteNamingThePlaceAndLeavesTheFileAlone) 
     EXPECT_EQ(test::Run(Korvel("apply " + ShellQuote(path) + " " + ShellQuote(dir.File("none.json"))), &out, &err), 1);
     EXPECT_NE(err.find("cannot read"), std::string::npos) << err;
     EXPECT_EQ(test::Run(Korvel("apply"), &out, &err), 2);
+}
+
+TEST(CliJson, InfoGivesTheValuesMutagenReads) {
+    if (!HaveMutagen()) GTEST_SKIP() << "mutagen not available";
+    if (!test::CorpusAvailable()) GTEST_SKIP() << "corpus not available";
+    test::TempDir dir;
+    std::string paths;
+    for (const std::string& path : CorpusFiles()) paths += " " + ShellQuote(path);
+    for (const std::string& path : PeerFiles(dir)) paths += " " + ShellQuote(path);
+    std::string out, err;
+    EXPECT_EQ(test::Run("KORVEL_ID3LIB=/nonexistent/libid3.so " + PeerScript() + " json " +
+                            ShellQuote(test::CliPath()) + paths,
+                        &out, &err),
+              0)
+        << out << err;
+}
+
+TEST(CliJson, ApplyCopiesEveryTagExactly) {
+    if (!test::CorpusAvailable()) GTEST_SKIP() << "corpus not available";
+    test::TempDir dir;
+    std::vector<std::string> sources = CorpusFiles();
+    for (const std::string& path : PeerFiles(dir)) sources.push_back(path);
+    // Into a file without tags, and over a file with ID3v2.3 and ID3v1 tags
+    // of its own.
+    const std::vector<std::string> targets = {test::CorpusPath("mutagen/xing.mp3"),
+                                              test::CorpusPath("mutagen/silence-44-s.mp3")};
+    const std::string b = dir.File("b.mp3");
+    int copied = 0, refused = 0;
+    for (const std::string& source : sources) {
+        SCOPED_TRACE(source);
+        std::string document, err;
+        const int status = test::Run(Korvel("info --json --binary " + ShellQuote(source)), &document, &err);
+        const Json a = Json::parse(document)["files"][0];
+        const bool readable = status == 0 && !a.contains("error") && !(a["id3v2"].is_object() && a["id3v2"].contains("error"));
+        for (const std::string& target : targets) {
+            test::WriteFile(b, test::ReadFile(target));
+            Age(b);
+            const Snapshot before(b);
+            std::string out;
+            if (!readable) {
+                // Tags that cannot be read cannot be written either.
+                EXPECT_EQ(Apply(b, document, &out, &err), 1);
+                EXPECT_TRUE(Snapshot(b) == before);
+                ++refused;
+                continue;
+            }
+            // A dry run only tells.
+            ASSERT_EQ(Apply(b, document, &out, &err, "--dry-run "), 0) << err;
+            EXPECT_TRUE(Snapshot(b) == before);
+            ASSERT_EQ(Apply(b, document, &out, &err), 0) << err;
+            EXPECT_EQ(WrittenTags(InfoJson("--binary " + ShellQuote(b))["files"][0]), WrittenTags(a));
+            ++copied;
+        }
+    }
+    std::cout << copied << " copies compared, " << refused << " refused\n";
+    EXPECT_GE(copied, 80);
+}
+
+TEST(CliJson, ApplyKeepsTheBytesOfEqualFramesAndFindsContentByItsHash) {
+    test::TempDir dir;
+    const std::string path = dir.File("a.mp3");
+    const Bytes image = test::PngImage();
+    const Bytes apic = Concat({B("\0image/png\0\x03", 12), B("front\0", 6), image});
+    const Bytes album = test::Latin1("Album");
+    test::Mp3Spec stream;
+    // A compressed frame with its data length indicator, a grouped frame.
+    stream.ID3v2 = test::Tag(4, Concat({test::Frame24("TIT2", test::Latin1("Old")),
+                                        test::Frame24("TALB", Concat({test::Syncsafe32(static_cast<uint32_t>(album.size())),
+                                                                      test::Zlib(album)}),
+                                                      0, 0x09),
+                                        test::Frame24("TPE1", Concat({B("\x07", 1), test::Latin1("Artist")}), 0, 0x40),
+                                        test::Frame24("APIC", apic),
+                                        test::Frame24("PRIV", B("owner\0\x01", 7))}),
+                             0, 500);
+    test::WriteFile(path, test::BuildMp3(stream));
+    auto tagOf = [](const std::string& file) { return ReadTagContents(BinaryFile(file)); };
+    const TagContentsPtr before = tagOf(path);
+    ASSERT_TRUE(before);
+
+    // Without --binary: the picture and the private data by their hashes.
+    Json document = InfoJson(ShellQuote(path));
+    Json& frames = document["files"][0]["id3v2"]["frames"];
+    ASSERT_EQ(frames.size(), 5u);
+    EXPECT_EQ(frames[1], Json::parse(R"({"id": "TALB", "text": ["Album"]})"));
+    frames[0]["text"] = {"New"};
+    frames.erase(4);
+    std::string out, err;
+    ASSERT_EQ(Apply(path, document.dump(), &out, &err, "--dry-run "), 0) << err;
+    EXPECT_EQ(out, "id3v2: - TIT2 \"Old\"\nid3v2: - PRIV \"owner, 1 byte\"\nid3v2: + TIT2 \"New\"\n");
+    const size_t size = test::ReadFile(path).size();
+    ASSERT_EQ(Apply(path, document.dump(), &out, &err), 0) << err;
+
+    // The new title; the other frames as they were, byte for byte; the tag
+    // kept its version and size.
+    const TagContentsPtr after = tagOf(path);
+    ASSERT_TRUE(after);
+    EXPECT_EQ(after->version, 4);
+    EXPECT_EQ(test::ReadFile(path).size(), size);
+    ASSERT_EQ(after->frames.size(), 4u);
+    EXPECT_EQ(DecodeFrame(after->frames[0]).values, std::vector<std::string>{"New"});
+    for (size_t i = 1; i < 4; ++i) {
+        EXPECT_TRUE(std::ranges::equal(after->frames[i].stored, before->frames[i].stored)) << after->frames[i].id;
+    }
+    EXPECT_EQ(after->frames[1].formatFlags, 0x09);
+    EXPECT_EQ(after->frames[2].group, 7);
+
+    // Another file with that picture under another description: the
+    // document's picture takes its content from there. As version 2.3, the
+    // whole tag is written anew.
+    const std::string other = dir.File("b.mp3");
+    test::Mp3Spec second;
+    second.ID3v2 = test::Tag23({test::Frame23("APIC", Concat({B("\0image/png\0\x00", 12), B("x\0", 2), image}))});
+    test::WriteFile(other, test::BuildMp3(second));
+    document["files"][0]["id3v2"]["version"] = "2.3.0";
+    ASSERT_EQ(Apply(other, document.dump(), &out, &err), 0) << err;
+    const Json written = InfoJson(ShellQuote(other))["files"][0]["id3v2"];
+    EXPECT_EQ(written["version"], "2.3.0");
+    EXPECT_EQ(written["frames"], document["files"][0]["id3v2"]["frames"]);
 }
