@@ -61,6 +61,15 @@ void ExpectObject(const Json& value, const std::string& pointer, const std::set<
     }
 }
 
+// Characters a tag cannot give back: zero characters end strings and
+// separate values; U+FEFF and U+FFFE are read as byte-order marks in UTF-16.
+void CheckCharacters(const std::string& text, const std::string& place) {
+    if (text.find('\0') != std::string::npos) Fail(place, "must not hold a zero character");
+    if (text.find("\xEF\xBB\xBF") != std::string::npos || text.find("\xEF\xBF\xBE") != std::string::npos) {
+        Fail(place, "must not hold U+FEFF or U+FFFE (byte-order marks)");
+    }
+}
+
 // A string member without zero characters (they end strings in tags);
 // `fallback` when absent.
 std::string Text(const Json& object, const std::string& pointer, const std::string& key,
@@ -70,7 +79,7 @@ std::string Text(const Json& object, const std::string& pointer, const std::stri
     const std::string place = Member(pointer, key);
     if (!it->is_string()) Fail(place, "must be a string, not " + std::string(TypeName(*it)));
     const std::string& text = it->get_ref<const std::string&>();
-    if (text.find('\0') != std::string::npos) Fail(place, "must not hold a zero character");
+    CheckCharacters(text, place);
     return text;
 }
 
@@ -127,8 +136,7 @@ std::vector<std::string> Strings(const Json& object, const std::string& pointer,
     for (size_t i = 0; i < list.size(); ++i) {
         if (!list[i].is_string()) Fail(Item(place, i), "must be a string, not " + std::string(TypeName(list[i])));
         const std::string& value = list[i].get_ref<const std::string&>();
-        // Zero characters separate the values of a frame.
-        if (value.find('\0') != std::string::npos) Fail(Item(place, i), "must not hold a zero character");
+        CheckCharacters(value, Item(place, i));
         values.push_back(value);
     }
     // Readers drop empty values at the end (extra terminators): so does the

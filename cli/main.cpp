@@ -82,7 +82,6 @@ const std::vector<Command>& Commands() {
          "and reports are separated by an empty line. A file that cannot be read is\n"
          "reported on stderr and the others are still read; the exit status is 1\n"
          "when any file failed.\n"
-         "\n"
          "--json prints one JSON document instead (format \"korvel-json\", described in\n"
          "json.md, installed in share/doc/korvel): for each file its size, audio properties and every tag, each\n"
          "ID3v2 frame with all its fields; binary content (pictures, private data) by\n"

@@ -375,6 +375,9 @@ TEST(CliJson, ApplyCopiesEveryTagExactly) {
     test::TempDir dir;
     std::vector<std::string> sources = CorpusFiles();
     for (const std::string& path : PeerFiles(dir)) sources.push_back(path);
+    // Several values in a version 2.3 frame, every kind of frame.
+    sources.push_back(dir.File("tagged.mp3"));
+    test::WriteFile(sources.back(), TaggedFile());
     // Into a file without tags, and over a file with ID3v2.3 and ID3v1 tags
     // of its own.
     const std::vector<std::string> targets = {test::CorpusPath("mutagen/xing.mp3"),
