@@ -6,6 +6,8 @@ packages=(
   # build
   build-essential cmake pkg-config
   zlib1g-dev libpugixml-dev libstb-dev libid3-3.8.3-dev libid3-3.8.3v5
+  # charset detection for the "auto" code page
+  libuchardet-dev
   # korvel info --json and korvel apply: JSON documents, SHA-256 of binary content
   nlohmann-json3-dev libssl-dev
   qt6-base-dev libgl-dev
