@@ -21,7 +21,8 @@ std::string ReadAll(std::istream& in) {
 }  // namespace
 
 int RunApply(const std::vector<std::string>& args) {
-    const Arguments arguments(args, {}, {"--dry-run"});
+    const Arguments arguments(args, {kCodePageOption}, {"--dry-run"});
+    if (arguments.Has(kCodePageOption)) UseCodePage(arguments.Value(kCodePageOption));
     const std::vector<std::string>& positional = arguments.Positional();
     if (positional.empty() || positional.size() > 2) throw UsageError{"expected FILE and at most one JSON-FILE"};
     const std::string& path = positional[0];

@@ -90,6 +90,7 @@ struct DocumentID3v2 {
 struct DocumentTags {
     bool hasID3v1 = false;
     std::optional<ID3V1Tag> id3v1;
+    std::string id3v1Pointer;
     bool hasID3v2 = false;
     std::optional<DocumentID3v2> id3v2;
 };
@@ -97,6 +98,10 @@ struct DocumentTags {
 // Reads a document: a whole info --json document holding one file, or that
 // file's object alone. Throws DocumentError.
 DocumentTags ReadDocument(const std::string& text);
+
+// Throws DocumentError when a text of the ID3v1 tag at the pointer does not
+// fit its field in the code page it is written in.
+void CheckID3v1Fields(const ID3V1Tag& tag, const std::string& pointer, const CodePage& page);
 
 // Reads one frame object at the pointer; the tag's version (2, 3, 4) decides
 // which IDs are valid. Throws DocumentError.

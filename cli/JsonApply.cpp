@@ -51,6 +51,7 @@ void PlanID3v1(FileHandler& file, const DocumentTags& tags, ApplyPlan& plan) {
     }
     const ID3V1Tag& now = *file.ID3v1xTag();
     const ID3V1Tag& next = *tags.id3v1;
+    CheckID3v1Fields(next, tags.id3v1Pointer, file.WritingCodePage());
     auto version = [](const ID3V1Tag& tag) { return std::string(tag.TagType() == ID3V11 ? "1.1" : "1.0"); };
     std::vector<std::string> changes;
     auto compare = [&](const char* name, const std::string& before, const std::string& after) {
@@ -218,6 +219,9 @@ void PlanID3v2(FileHandler& file, DocumentTags& tags, ApplyPlan& plan) {
                 break;
             }
         }
+        // Encoding 0 is read in the file's code page, and written as
+        // Latin-1: under another code page a Unicode encoding is safe.
+        if (preferred == kEncodingLatin1 && !file.UsedCodePage().IsDefault()) preferred = kEncodingUtf16;
         content.encoding = ChooseEncoding(content, plan.version, preferred);
         try {
             records[i] = EncodeFrameRecord(item.id, EncodeFrameData(item.id, content, plan.version, ExactEncoding{}),

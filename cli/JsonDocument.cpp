@@ -247,21 +247,15 @@ ID3V1Tag ReadID3v1(const Json& object, const std::string& pointer) {
     if (version != "1.0" && version != "1.1") Fail(Member(pointer, "version"), "must be \"1.0\" or \"1.1\"");
     if (version == "1.1" && track == 0) Fail(Member(pointer, "track"), "an ID3v1.1 tag needs a track from 1 to 255");
     if (version == "1.0" && track > 0) Fail(Member(pointer, "track"), "an ID3v1.0 tag has no track");
-    // The record's fields hold Windows-1252 bytes.
-    // Blanks around a value are not kept by readers.
-    auto field = [&](const char* key, size_t bytes) {
-        const std::string text = TrimBlanks(Text(object, pointer, key));
-        if (!IsAnsiRepresentable(text)) Fail(Member(pointer, key), "has characters an ID3v1 tag cannot hold");
-        if (Utf8ToAnsiBytes(text).size() > bytes) {
-            Fail(Member(pointer, key), "is longer than the " + std::to_string(bytes) + " bytes an ID3v1 tag holds");
-        }
-        return text;
-    };
-    tag.setTitle(field("title", 30));
-    tag.setArtist(field("artist", 30));
-    tag.setAlbum(field("album", 30));
-    tag.setYear(field("year", 4));
-    tag.setComment(field("comment", version == "1.1" ? 28 : 30));
+    // Blanks around a value are not kept by readers. Whether the texts fit
+    // their fields depends on the code page they are written in: that is
+    // checked against the file (CheckID3v1Fields).
+    auto field = [&](const char* key) { return TrimBlanks(Text(object, pointer, key)); };
+    tag.setTitle(field("title"));
+    tag.setArtist(field("artist"));
+    tag.setAlbum(field("album"));
+    tag.setYear(field("year"));
+    tag.setComment(field("comment"));
     tag.setTrack(static_cast<int16_t>(track));
     tag.setTagType(version == "1.1" ? ID3V11 : ID3v1);
     if (object.contains("genre")) {
@@ -315,6 +309,27 @@ DocumentID3v2 ReadID3v2(const Json& object, const std::string& pointer) {
 }
 
 }  // namespace
+
+void CheckID3v1Fields(const ID3V1Tag& tag, const std::string& pointer, const CodePage& page) {
+    struct Field {
+        const char* key;
+        const std::string& text;
+        size_t room;
+    };
+    const Field fields[] = {{"title", tag.Title(), 30},
+                            {"artist", tag.Artist(), 30},
+                            {"album", tag.Album(), 30},
+                            {"year", tag.Year(), 4},
+                            {"comment", tag.Comment(), tag.TagType() == ID3V11 ? size_t{28} : size_t{30}}};
+    for (const auto& [key, text, room] : fields) {
+        if (!page.CanEncode(text)) {
+            Fail(Member(pointer, key), "has characters an ID3v1 tag in " + page.Name() + " cannot hold");
+        }
+        if (page.Encode(text).size() > room) {
+            Fail(Member(pointer, key), "is longer than the " + std::to_string(room) + " bytes an ID3v1 tag holds");
+        }
+    }
+}
 
 std::string DocumentError::Text() const { return (pointer.empty() ? "" : pointer + ": ") + message; }
 
@@ -477,14 +492,16 @@ DocumentTags ReadDocument(const std::string& text) {
         pointer = "/files/0";
         file = &files[0];
     }
-    ExpectObject(*file, pointer, {"path", "size", "audio", "id3v1", "id3v2", "lyrics3", "error"}, "a file");
+    ExpectObject(*file, pointer, {"path", "size", "codepage", "audio", "id3v1", "id3v2", "lyrics3", "error"},
+                 "a file");
     if (file->contains("error")) Fail(Member(pointer, "error"), "the document describes a file that could not be read");
 
     DocumentTags tags;
     if (file->contains("id3v1")) {
         tags.hasID3v1 = true;
         const Json& v1 = (*file)["id3v1"];
-        if (!v1.is_null()) tags.id3v1 = ReadID3v1(v1, Member(pointer, "id3v1"));
+        tags.id3v1Pointer = Member(pointer, "id3v1");
+        if (!v1.is_null()) tags.id3v1 = ReadID3v1(v1, tags.id3v1Pointer);
     }
     if (file->contains("id3v2")) {
         tags.hasID3v2 = true;

@@ -214,6 +214,9 @@ Json FileJson(const std::string& path, bool withData, bool& ok) {
     std::error_code failed;
     const std::uintmax_t size = std::filesystem::file_size(path, failed);
     out["size"] = failed ? Json(file.Size()) : Json(size);
+    // The code page the single-byte texts (ID3v1, Lyrics3, ID3v2 encoding 0)
+    // were read in.
+    out["codepage"] = file.UsedCodePage().Name();
     out["audio"] = AudioJson(*file.MPEGHeader());
     out["id3v1"] = ID3v1Json(file);
     out["id3v2"] = ID3v2Json(file, withData);

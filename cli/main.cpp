@@ -127,7 +127,7 @@ const std::vector<Command>& Commands() {
          "unsynchronised lyrics. --picture sets the picture from an image file,\n"
          "--no-picture removes it. --remove removes the ID3v2 tag.",
          RunV2},
-        {"apply", "korvel apply [--dry-run] FILE [JSON-FILE]",
+        {"apply", "korvel apply [--dry-run] FILE [JSON-FILE] [--codepage NAME]",
          "Writes the ID3v1 and ID3v2 tags a korvel-json document describes into FILE.\n"
          "The document (from JSON-FILE, or standard input without it) is what\n"
          "'korvel info --json' prints for one file, or that file's object alone; its\n"
@@ -139,7 +139,8 @@ const std::vector<Command>& Commands() {
          "tag stays version 2.4; an ID3v2.2 tag is written as version 2.3. A document\n"
          "that is malformed or cannot be applied is reported with its place in the\n"
          "document (a JSON pointer such as /files/0/id3v2/frames/3/text) and FILE is\n"
-         "not changed. --dry-run prints the changes, one per line, and writes nothing.",
+         "not changed. --dry-run prints the changes, one per line, and writes nothing.\n"
+         "The ID3v1 texts are written in code page NAME, as 'korvel v1' writes them.",
          RunApply},
         {"genres", "korvel genres", "Lists the genre numbers and names.", RunGenres},
         {"xml", "korvel xml FILE... [--codepage NAME]",

@@ -31,20 +31,21 @@ const std::vector<Bytes>& Targets() {
         const Bytes audio = test::MpegAudio(3);
         const Bytes picture = Concat({B("\0image/bmp\0\x03", 12), B("cover\0", 6), test::TinyBmp()});
         const Bytes album = test::Latin1("Album");
-        Bytes v24 = test::Tag(4, Concat({test::Frame24("TIT2", test::Latin1("Title")),
-                                         test::Frame24("TALB", Concat({test::Syncsafe32(static_cast<uint32_t>(album.size())),
-                                                                       test::Zlib(album)}),
-                                                       0, 0x09),
-                                         test::Frame24("TPE1", Concat({B("\x05", 1), test::Latin1("Artist")}), 0, 0x40)}),
-                              0x10);
-        const Bytes footer = Concat({B("3DI", 3), Bytes(v24.begin() + 3, v24.begin() + 10)});
+        test::TagLayout footer;
+        footer.Footer = true;
+        const Bytes v24 = test::Tag(4, Concat({test::Frame24("TIT2", test::Latin1("Title")),
+                                               test::Frame24("TALB", Concat({test::Syncsafe32(static_cast<uint32_t>(album.size())),
+                                                                             test::Zlib(album)}),
+                                                             0, 0x09),
+                                               test::Frame24("TPE1", Concat({B("\x05", 1), test::Latin1("Artist")}), 0, 0x40)}),
+                                    footer);
         return std::vector<Bytes>{
             audio,
-            Concat({test::Tag23({test::Frame23("TIT2", test::Utf16Text("Title")), test::Frame23("APIC", picture),
-                                 test::Frame23("PRIV", B("owner\0\x01\x02", 8))},
-                                32),
+            Concat({test::Tag(3, Concat({test::Frame23("TIT2", test::Utf16Text("Title")), test::Frame23("APIC", picture),
+                                         test::Frame23("PRIV", B("owner\0\x01\x02", 8))}),
+                              0, 32),
                     audio, test::ID3v1Record("Title", "Artist", "Album", "2001", "Comment", 3, 17)}),
-            Concat({v24, footer, audio}),
+            Concat({v24, audio}),
             Concat({test::Tag(2, Concat({test::Frame22("TT2", test::Latin1("Title")),
                                          test::Frame22("PIC", Concat({B("\0PNG\x03", 5), B("x\0", 2), test::PngImage()}))})),
                     audio}),

@@ -68,19 +68,19 @@ void Age(const std::string& path) {
 // audio.
 Bytes TaggedFile() {
     test::Mp3Spec stream;
-    stream.ID3v2 = test::Tag23(
-        {test::Frame23("TIT2", test::Utf16Text("Caf\u00E9 \u65E5")),
-         test::Frame23("TPE1", B("\0One\0Two", 8)),
-         test::Frame23("TXXX", B("\0MOOD\0calm", 10)),
-         test::Frame23("COMM", B("\0engdesc\0text", 13)),
-         test::Frame23("IPLS", B("\0producer\0Cleo\0mix\0Dan", 22)),
-         test::Frame23("WOAR", B("http://a.example/", 17)),
-         test::Frame23("APIC", Concat({B("\0image/bmp\0\x03", 12), B("cover\0", 6), test::TinyBmp()})),
-         test::Frame23("PRIV", B("org.example\0\x01\x02\xFF", 15)),
-         test::Frame23("POPM", B("me@example.org\0\xC4\0\0\0\x0C", 20)),
-         test::Frame23("PCNT", test::BigEndian32(42)),
-         test::Frame23("XABC", B("\x01\x02\x03", 3))},
-        100);
+    const Bytes frames = Concat({
+        test::Frame23("TIT2", test::Utf16Text("Caf\u00E9 \u65E5")),
+        test::Frame23("TPE1", B("\0One\0Two", 8)),
+        test::Frame23("TXXX", B("\0MOOD\0calm", 10)),
+        test::Frame23("COMM", B("\0engdesc\0text", 13)),
+        test::Frame23("IPLS", B("\0producer\0Cleo\0mix\0Dan", 22)),
+        test::Frame23("WOAR", B("http://a.example/", 17)),
+        test::Frame23("APIC", Concat({B("\0image/bmp\0\x03", 12), B("cover\0", 6), test::TinyBmp()})),
+        test::Frame23("PRIV", B("org.example\0\x01\x02\xFF", 15)),
+        test::Frame23("POPM", B("me@example.org\0\xC4\0\0\0\x0C", 20)),
+        test::Frame23("PCNT", test::BigEndian32(42)),
+        test::Frame23("XABC", B("\x01\x02\x03", 3))});
+    stream.ID3v2 = test::Tag(3, frames, 0, 100);
     stream.ID3v1 = test::ID3v1Record("Title", "Artist", "Album", "2001", "Comment", 7, 12);
     return test::BuildMp3(stream);
 }
@@ -187,6 +187,7 @@ TEST(CliJson, InfoDescribesEveryFileAndTagAndGoesOnAfterAFailure) {
     const Json& a = doc["files"][0];
     EXPECT_EQ(a["path"], tagged);
     EXPECT_EQ(a["size"], test::ReadFile(tagged).size());
+    EXPECT_EQ(a["codepage"], "windows-1252");
     EXPECT_EQ(a["audio"]["bitrate"], 128);
     EXPECT_EQ(a["audio"]["xing"], nullptr);
     EXPECT_EQ(a["id3v1"], Json::parse(R"({"version": "1.1", "title": "Title", "artist": "Artist", "album": "Album",
@@ -294,6 +295,14 @@ TEST(CliJson, ApplyWritesTheID3v1TagTheDocumentDescribes) {
               0);
     EXPECT_EQ(out, "id3v1: added\nid3v1.version: \"1.1\"\nid3v1.title: \"T\"\nid3v1.artist: \"\"\n"
                    "id3v1.album: \"\"\nid3v1.year: \"\"\nid3v1.comment: \"\"\nid3v1.track: \"3\"\nid3v1.genre: \"8\"\n");
+
+    // The texts are written in the code page asked for, and read back in it.
+    const std::string cyrillic = R"({"id3v1": {"title": "\u041f\u0440\u0438\u0432\u0435\u0442"}})";
+    ASSERT_EQ(Apply(path, cyrillic, &out, &err, "--codepage windows-1251 "), 0) << err;
+    const Json read = InfoJson("--codepage windows-1251 " + ShellQuote(path))["files"][0];
+    EXPECT_EQ(read["codepage"], "windows-1251");
+    EXPECT_EQ(read["id3v1"]["title"], "\u041f\u0440\u0438\u0432\u0435\u0442");
+    EXPECT_EQ(test::ReadFile(path).size(), before.bytes.size());
 }
 
 TEST(CliJson, ApplyRefusesWhatItCannotWriteNamingThePlaceAndLeavesTheFileAlone) {
@@ -335,7 +344,7 @@ TEST(CliJson, ApplyRefusesWhatItCannotWriteNamingThePlaceAndLeavesTheFileAlone) 
         {R"({"id3v2": {"version": "2.3.0", "error": {}}})", "/id3v2/error: the ID3v2 tag could not be read"},
         {R"({"id3v1": {"title": "0123456789012345678901234567890"}})",
          "/id3v1/title: is longer than the 30 bytes an ID3v1 tag holds"},
-        {R"({"id3v1": {"title": "\u65e5"}})", "/id3v1/title: has characters an ID3v1 tag cannot hold"},
+        {R"({"id3v1": {"title": "\u65e5"}})", "/id3v1/title: has characters an ID3v1 tag in windows-1252 cannot hold"},
         {R"({"id3v1": {"version": "1.1"}})", "/id3v1/track: an ID3v1.1 tag needs a track from 1 to 255"},
         {R"({"id3v1": {"track": -1}})", "/id3v1/track: must be a whole number from 0 to 255, not -1"},
         {R"({"id3v1": {"genre_name": "Polka Metal"}})", "/id3v1/genre_name: is not a genre of the list"},
@@ -467,7 +476,7 @@ TEST(CliJson, ApplyKeepsTheBytesOfEqualFramesAndFindsContentByItsHash) {
     // whole tag is written anew.
     const std::string other = dir.File("b.mp3");
     test::Mp3Spec second;
-    second.ID3v2 = test::Tag23({test::Frame23("APIC", Concat({B("\0image/png\0\x00", 12), B("x\0", 2), image}))});
+    second.ID3v2 = test::Tag(3, test::Frame23("APIC", Concat({B("\0image/png\0\x00", 12), B("x\0", 2), image})));
     test::WriteFile(other, test::BuildMp3(second));
     document["files"][0]["id3v2"]["version"] = "2.3.0";
     ASSERT_EQ(Apply(other, document.dump(), &out, &err), 0) << err;

@@ -23,6 +23,13 @@ ID3V24TagPtr LoadFrames(const Bytes& frames, size_t padding = 0, uint8_t flags =
 
 std::string FrameText(const Bytes& frame) { return OnlyFrameText<ID3V24Tag>(4, frame); }
 
+// A tag with a footer: the header's copy with "3DI".
+Bytes WithFooter(const Bytes& frames) {
+    test::TagLayout layout;
+    layout.Footer = true;
+    return Tag(4, frames, layout);
+}
+
 }  // namespace
 
 TEST(ID3V24Reader, TextInEveryEncodingAndProperties) {
@@ -164,7 +171,7 @@ TEST(ID3V24Reader, ExtendedHeaderAndFooter) {
     EXPECT_EQ(wide->FrameCount(), 0);
 
     const Bytes frames = Frame24("TIT2", Latin1("Footer"));
-    TagLayout layout;
+    test::TagLayout layout;
     layout.Footer = true;
     const Bytes footedTag = Tag(4, frames, layout);
     const ID3V24TagPtr footed = Load(Concat({footedTag, FakeAudio(20)}));
@@ -228,7 +235,7 @@ Bytes StoredOf(const FrameRecord& frame) { return Bytes(frame.stored.begin(), fr
 // again (the decoded bytes live as long as the test).
 FrameContent RoundTrip(const std::string& id, const FrameContent& content, int version) {
     static std::vector<TagContentsPtr> kept;
-    TagLayout layout;
+    korvel::TagLayout layout;
     layout.version = version;
     const Bytes record = EncodeFrame(id, content, version);
     kept.push_back(Parsed(BuildTag({record}, layout)));
@@ -358,7 +365,7 @@ TEST(TagWriter, FramesOfEveryKindRoundTrip) {
 
 TEST(TagWriter, PaddingFooterAndExtendedHeader) {
     const Bytes title = Frame24("TIT2", Latin1("Title"));
-    TagLayout layout;
+    korvel::TagLayout layout;
     // Without a size to keep, the minimum padding.
     EXPECT_EQ(BuildTag({title}, layout), Tag(4, title, 0, 1024));
     // The frames fit the size to keep: exactly that size.
@@ -376,12 +383,12 @@ TEST(TagWriter, PaddingFooterAndExtendedHeader) {
     layout.footer = true;
     layout.fitSize = 500;
     EXPECT_EQ(BuildTag({title}, layout), WithFooter(title));
-    TagLayout huge;
+    korvel::TagLayout huge;
     huge.minimumPadding = 0x10000000;
     EXPECT_THROW(BuildTag({title}, huge), KorvelException);
 
     // Version 2.3 states its padding in the extended header.
-    TagLayout v23;
+    korvel::TagLayout v23;
     v23.version = 3;
     v23.minimumPadding = 100;
     v23.extendedHeader = Concat({BigEndian32(6), {0, 0}, BigEndian32(0)});
@@ -395,7 +402,7 @@ TEST(TagWriter, PaddingFooterAndExtendedHeader) {
     const Bytes extended = Concat({Syncsafe32(6), {1, 0}});
     std::vector<std::string> notes;
     const TagContentsPtr plain = Parsed(Tag(4, Concat({extended, title}), 0x40, 30));
-    const TagLayout kept = LayoutOf(*plain, &notes);
+    const korvel::TagLayout kept = LayoutOf(*plain, &notes);
     EXPECT_EQ(kept.extendedHeader, extended);
     EXPECT_EQ(kept.fitSize, plain->TotalSize());
     EXPECT_FALSE(kept.footer);
