@@ -78,6 +78,9 @@ struct Command {
 const std::vector<Command>& Commands();
 
 int RunInfo(const std::vector<std::string>& args);
+// info --json: the JSON document of the files on stdout.
+int RunInfoJson(const std::vector<std::string>& paths, bool withData);
+int RunApply(const std::vector<std::string>& args);
 int RunV1(const std::vector<std::string>& args);
 int RunV2(const std::vector<std::string>& args);
 int RunGenres(const std::vector<std::string>& args);

@@ -31,9 +31,13 @@ bool PrintInfo(const std::string& path, bool several) {
 }  // namespace
 
 int RunInfo(const std::vector<std::string>& args) {
-    const Arguments arguments(args, {kCodePageOption}, {});
+    const Arguments arguments(args, {kCodePageOption}, {"--json", "--binary"});
     if (arguments.Has(kCodePageOption)) UseCodePage(arguments.Value(kCodePageOption));
     const std::vector<std::string>& paths = arguments.Files();
+    if (arguments.Has("--binary") && !arguments.Has("--json")) throw UsageError{"--binary needs --json"};
+    if (arguments.Has("--json")) {
+        return RunInfoJson(paths, arguments.Has("--binary"));
+    }
     const bool several = paths.size() > 1;
     bool failed = false;
     for (size_t i = 0; i < paths.size(); ++i) {

@@ -85,7 +85,7 @@ std::string EscapeValue(const std::string& value) {
 
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
-        {"info", "korvel info FILE... [--codepage NAME]",
+        {"info", "korvel info [--json [--binary]] FILE... [--codepage NAME]",
          "Prints the audio information of FILE, then one row per tag field as\n"
          "Attribute<TAB>Value. Tabs, line breaks, zero characters and backslashes inside\n"
          "values are written as \\t, \\r, \\n, \\0 and \\\\.\n"
@@ -96,7 +96,14 @@ const std::vector<Command>& Commands() {
          "With several files, each file's report starts with a line \"==> FILE <==\",\n"
          "and reports are separated by an empty line. A file that cannot be read is\n"
          "reported on stderr and the others are still read; the exit status is 1\n"
-         "when any file failed.",
+         "when any file failed.\n"
+         "--json prints one JSON document instead (format \"korvel-json\", described in\n"
+         "json.md, installed in share/doc/korvel): for each file its size, audio\n"
+         "properties, the code page of its single-byte texts and every tag, each ID3v2\n"
+         "frame with all its fields; binary content (pictures, private data) by size\n"
+         "and SHA-256. A file that cannot be read is an object with its error.\n"
+         "--binary adds binary content in Base64, so that 'korvel apply' can write it\n"
+         "into another file.",
          RunInfo},
         {"v1",
          "korvel v1 FILE [--title T] [--artist A] [--album B] [--year Y] [--comment C] "
@@ -126,6 +133,21 @@ const std::vector<Command>& Commands() {
          "from an image file, --no-picture removes it. --remove removes the ID3v2 tag\n"
          "of any version.",
          RunV2},
+        {"apply", "korvel apply [--dry-run] FILE [JSON-FILE] [--codepage NAME]",
+         "Writes the ID3v1 and ID3v2 tags a korvel-json document describes into FILE.\n"
+         "The document (from JSON-FILE, or standard input without it) is what\n"
+         "'korvel info --json' prints for one file, or that file's object alone; its\n"
+         "path is ignored. The tags become exactly what the document says: frames of\n"
+         "the document are written in its order, frames of FILE it does not list are\n"
+         "removed, and frames equal to FILE's keep their bytes. A tag given as null is\n"
+         "removed; a tag the document leaves out stays as it is. Binary content given\n"
+         "by its SHA-256 alone is taken from FILE's frame with that content. An ID3v2.4\n"
+         "tag stays version 2.4; an ID3v2.2 tag is written as version 2.3. A document\n"
+         "that is malformed or cannot be applied is reported with its place in the\n"
+         "document (a JSON pointer such as /files/0/id3v2/frames/3/text) and FILE is\n"
+         "not changed. --dry-run prints the changes, one per line, and writes nothing.\n"
+         "The ID3v1 texts are written in code page NAME, as 'korvel v1' writes them.",
+         RunApply},
         {"genres", "korvel genres", "Lists the genre numbers and names.", RunGenres},
         {"xml", "korvel xml FILE... [--codepage NAME]",
          "Prints the XML description of FILE: its drive, the file itself, its audio\n"

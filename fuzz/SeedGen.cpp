@@ -1,16 +1,17 @@
 // Writes the fuzz targets' generated seeds: small MP3 files with tags of
 // every version and frame kind (built with the test builders), Lyrics3 and
-// ID3v1 tails, and the XML descriptions of these files and of the files
-// given on the command line.
+// ID3v1 tails, and the XML and korvel-json descriptions of these files and of
+// the files given on the command line.
 //
 //     korvel-fuzz-seeds OUT_FOLDER [MP3_FILE...]
 //
-// writes OUT_FOLDER/files/* and OUT_FOLDER/xml/*.
+// writes OUT_FOLDER/files/*, OUT_FOLDER/xml/* and OUT_FOLDER/json/*.
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "Json.h"
 #include "file/FileHandler.h"
 #include "support/ID3V2Builder.h"
 #include "support/Mp3Builder.h"
@@ -114,6 +115,7 @@ int main(int argc, char** argv) {
     const std::filesystem::path out = argv[1];
     std::filesystem::create_directories(out / "files");
     std::filesystem::create_directories(out / "xml");
+    std::filesystem::create_directories(out / "json");
     std::vector<std::string> described;
     for (const auto& [name, bytes] : BuildSeeds()) {
         const std::string path = (out / "files" / (name + ".mp3")).string();
@@ -122,14 +124,24 @@ int main(int argc, char** argv) {
     }
     for (int i = 2; i < argc; ++i) described.emplace_back(argv[i]);
     int written = 0;
+    int documents = 0;
     for (const std::string& path : described) {
         korvel::FileHandler file;
         if (!file.Create(path)) continue;
+        // Whole documents with the binary content, and files' objects alone.
+        bool ok = false;
+        const korvel::cli::Json object = korvel::cli::FileJson(path, true, ok);
+        const korvel::cli::Json document = {{"format", korvel::cli::kJsonFormat},
+                                            {"version", korvel::cli::kJsonVersion},
+                                            {"files", {object}}};
+        const std::string text = (documents % 2 == 0 ? document : object).dump(-1, ' ', false,
+                                                                              nlohmann::detail::error_handler_t::replace);
+        WriteFile((out / "json" / (std::to_string(documents++) + ".json")).string(), text);
         const std::string xml = file.xml();
         if (xml.empty()) continue;
         WriteFile((out / "xml" / (std::to_string(written++) + ".xml")).string(), xml);
     }
-    std::printf("%zu files, %d XML documents in %s\n", described.size() - static_cast<size_t>(argc - 2),
-                written, out.c_str());
+    std::printf("%zu files, %d XML and %d JSON documents in %s\n", described.size() - static_cast<size_t>(argc - 2),
+                written, documents, out.c_str());
     return 0;
 }

@@ -16,7 +16,7 @@ cd "$(dirname "$0")/.."
 
 seconds=${1:-12}
 shift || true
-all=(text id3v1 xml mpeg lyrics3 readers id3v2 file id3lib edit)
+all=(text id3v1 xml mpeg lyrics3 readers id3v2 file id3lib edit apply)
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=("${all[@]}")
 
@@ -28,8 +28,8 @@ CC=clang CXX=clang++ cmake -S . -B "$build" -DKORVEL_BUILD_FUZZ=ON -DKORVEL_SANI
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVEL_CORPUS_DIR="$corpus_dir" >/dev/null
 cmake --build "$build" --target korvel-fuzz-all -j "${FUZZ_BUILD_JOBS:-$(nproc)}"
 
-# Generated seeds: the builders' files and the XML descriptions of those and
-# of the shared corpus (read in place, never copied).
+# Generated seeds: the builders' files and the XML and JSON descriptions of
+# those and of the shared corpus (read in place, never copied).
 seeds=$build/seeds
 rm -rf "$seeds"
 corpus_files=()
@@ -52,6 +52,8 @@ for t in "${targets[@]}"; do
   inputs=("$work")
   if [ "$t" = xml ]; then
     inputs+=("$seeds/xml")
+  elif [ "$t" = apply ]; then
+    inputs+=("$seeds/json")
   else
     inputs+=("$seeds/files")
     [ -d "$corpus_dir" ] && inputs+=("$corpus_dir")

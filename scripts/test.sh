@@ -2,7 +2,7 @@
 # Builds everything with warnings as errors and runs all tests, tests the
 # Debian packages (scripts/deb-test.sh), then runs the library's tests again
 # under AddressSanitizer and UndefinedBehaviorSanitizer, and finally every
-# fuzz target for a short fixed budget from its seeds (scripts/fuzz.sh: 9
+# fuzz target for a short fixed budget from its seeds (scripts/fuzz.sh: 11
 # targets of 12 seconds each).
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -25,7 +25,8 @@ void AppendLatin1(Bytes& out, std::string_view text) {
 // Writes the strings of one frame in its text encoding.
 class StringWriter {
 public:
-    StringWriter(Bytes& out, uint8_t encoding) : m_out(out), m_encoding(encoding) {}
+    StringWriter(Bytes& out, uint8_t encoding, bool exact = false)
+        : m_out(out), m_encoding(encoding), m_exact(exact) {}
 
     // A string in the frame's encoding, without terminator.
     void Text(std::string_view text) {
@@ -76,7 +77,7 @@ public:
     // The values of a text frame: separated by terminators in version 2.4,
     // joined by "/" in version 2.3, which knows one string only.
     void Values(const std::vector<std::string>& values, int version) {
-        if (version >= 4) {
+        if (version >= 4 || m_exact) {
             Separated(values);
             return;
         }
@@ -88,6 +89,7 @@ public:
 private:
     Bytes& m_out;
     uint8_t m_encoding;
+    bool m_exact;
 };
 
 void AppendLatin1Terminated(Bytes& out, std::string_view text) {
@@ -95,11 +97,18 @@ void AppendLatin1Terminated(Bytes& out, std::string_view text) {
     out.push_back(0);
 }
 
-void AppendLanguage(Bytes& out, const std::string& language) {
+void AppendLanguage(Bytes& out, const std::string& language, bool exact) {
     const bool valid = language.size() == 3 &&
                        std::all_of(language.begin(), language.end(), [](char c) { return c > 0x20 && c < 0x7F; });
-    const std::string written = valid ? language : "XXX";
-    out.insert(out.end(), written.begin(), written.end());
+    if (valid || !exact) {
+        const std::string written = valid ? language : "XXX";
+        out.insert(out.end(), written.begin(), written.end());
+        return;
+    }
+    Bytes bytes;
+    AppendLatin1(bytes, language);
+    bytes.resize(3, 0);
+    out.insert(out.end(), bytes.begin(), bytes.end());
 }
 
 // A counter in four bytes, or as many more as it needs.
@@ -153,7 +162,9 @@ uint8_t ChooseEncoding(const FrameContent& content, int version, uint8_t preferr
     return version >= 4 ? kEncodingUtf8 : kEncodingUtf16;
 }
 
-Bytes EncodeFrameData(const std::string& id, const FrameContent& content, int version) {
+namespace {
+
+Bytes EncodeData(const std::string& id, const FrameContent& content, int version, bool exact) {
     if (content.kind == FrameKind::Unreadable) {
         throw KorvelException(kSource, "The frame " + id + " cannot be written: its content is unknown.");
     }
@@ -166,7 +177,7 @@ Bytes EncodeFrameData(const std::string& id, const FrameContent& content, int ve
     }
     Bytes out;
     if (encoded) out.push_back(content.encoding);
-    StringWriter text(out, content.encoding);
+    StringWriter text(out, content.encoding, exact);
     switch (content.kind) {
         case FrameKind::Text: text.Values(content.values, version); break;
         case FrameKind::UserText:
@@ -179,7 +190,7 @@ Bytes EncodeFrameData(const std::string& id, const FrameContent& content, int ve
             AppendLatin1(out, content.url);
             break;
         case FrameKind::Comment:
-            AppendLanguage(out, content.language);
+            AppendLanguage(out, content.language, exact);
             text.Terminated(content.description);
             text.Separated(content.values);
             break;
@@ -193,7 +204,7 @@ Bytes EncodeFrameData(const std::string& id, const FrameContent& content, int ve
             break;
         }
         case FrameKind::SyncedLyrics:
-            AppendLanguage(out, content.language);
+            AppendLanguage(out, content.language, exact);
             out.push_back(content.timestampFormat);
             out.push_back(content.contentType);
             text.Terminated(content.description);
@@ -228,6 +239,16 @@ Bytes EncodeFrameData(const std::string& id, const FrameContent& content, int ve
         case FrameKind::Unreadable: AppendBytes(out, content.data); break;
     }
     return out;
+}
+
+}  // namespace
+
+Bytes EncodeFrameData(const std::string& id, const FrameContent& content, int version) {
+    return EncodeData(id, content, version, false);
+}
+
+Bytes EncodeFrameData(const std::string& id, const FrameContent& content, int version, ExactEncoding) {
+    return EncodeData(id, content, version, true);
 }
 
 Bytes EncodeFrameRecord(const std::string& id, std::span<const uint8_t> data, int version, uint8_t statusFlags,

@@ -49,6 +49,16 @@ uint8_t ChooseEncoding(const FrameContent& content, int version, uint8_t preferr
 // encoding cannot hold.
 Bytes EncodeFrameData(const std::string& id, const FrameContent& content, int version);
 
+// Where a content is to read back exactly as it was read (a tag copied frame
+// by frame), two of EncodeFrameData's choices give way to what the frame
+// held: a language that is not three letters (empty, shorter, other Latin-1
+// characters) is written as its characters padded with zero bytes rather
+// than as "XXX", and version 2.3 text values are separated by terminators,
+// as a version 2.3 frame that was read with several values had them, rather
+// than joined by "/".
+struct ExactEncoding {};
+Bytes EncodeFrameData(const std::string& id, const FrameContent& content, int version, ExactEncoding);
+
 // A frame record: the 10-byte frame header (the four-character ID, the data
 // size, syncsafe in version 2.4, the status flags and the format flags of a
 // grouped frame or none) followed by the group identifier when `group` is 0

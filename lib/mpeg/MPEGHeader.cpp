@@ -171,6 +171,7 @@ void MPEGHeader::Decode(int32_t value) {
 }
 
 bool MPEGHeader::LoadHeaderEx(const BinaryFile& file, int64_t start) {
+    m_headerFound = false;
     try {
         const int64_t length = file.Length();
         m_fileSize = Saturate32(length);
@@ -215,6 +216,7 @@ bool MPEGHeader::LoadHeaderEx(const BinaryFile& file, int64_t start) {
 
         ReadVBRHeader(file, found, data + (found - start), window.size() - (found - start));
         CalculateValues();
+        m_headerFound = true;
         return true;
     } catch (...) {
         m_error->CopyError();
@@ -306,8 +308,10 @@ void MPEGHeader::CalculateValues() {
         const std::optional<int32_t> ms = ToInt32(m_audioSize / m_bitRate * 8);
         if (!ms) ThrowOverflow("CalculateValues");
         m_duration = *ms / 1000;
+        m_exactDuration = m_audioSize / m_bitRate * 8 / 1000;
     } else {
         m_duration = -1;
+        m_exactDuration = -1;
     }
 
     std::optional<int16_t> frameSize;

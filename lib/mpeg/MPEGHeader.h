@@ -43,6 +43,9 @@ public:
     int32_t Frequency() const;
     // Seconds; -1 when unknown.
     int32_t Duration() const { return m_duration; }
+    // The duration in seconds with its fraction, of which Duration is the
+    // whole milliseconds' seconds; -1 when unknown.
+    double ExactDuration() const { return m_exactDuration; }
     // True when a CRC follows the header (protection bit clear).
     bool CRC() const { return m_protectionBit == 0; }
     bool Copyright() const { return m_copyrightBit != 0; }
@@ -60,6 +63,9 @@ public:
     // divided by frame size (0 when the frame size is 0).
     int32_t NumFrames() const;
 
+    // True when the last LoadHeaderEx found a frame header (and the fields
+    // describe it).
+    bool HeaderFound() const { return m_headerFound; }
     // Offset of the accepted header in the file.
     int32_t HeaderOffset() const { return m_headerOffset; }
     // The VBR header found in the first frame; a VBRI header answers the
@@ -142,6 +148,8 @@ private:
     bool m_vbr = false;
     double m_bitRate = 0;
     int32_t m_duration = 0;
+    double m_exactDuration = 0;
+    bool m_headerFound = false;
     int16_t m_frameSize = 0;
 
     cErrorPtr m_error = std::make_shared<cError>();

@@ -106,6 +106,37 @@ std::string Base64Encode(const uint8_t* data, size_t size) {
     return out;
 }
 
+bool Base64Decode(std::string_view text, Bytes& out) {
+    out.clear();
+    if (text.size() % 4 != 0) return false;
+    auto value = [](char c) -> int {
+        if (c >= 'A' && c <= 'Z') return c - 'A';
+        if (c >= 'a' && c <= 'z') return c - 'a' + 26;
+        if (c >= '0' && c <= '9') return c - '0' + 52;
+        if (c == '+') return 62;
+        if (c == '/') return 63;
+        return -1;
+    };
+    out.reserve(text.size() / 4 * 3);
+    for (size_t i = 0; i < text.size(); i += 4) {
+        const bool last = i + 4 == text.size();
+        // Padding: "xx==" or "xxx=" in the last group only.
+        const size_t padding = last ? (text[i + 3] == '=' ? (text[i + 2] == '=' ? 2 : 1) : 0) : 0;
+        uint32_t v = 0;
+        for (size_t k = 0; k < 4; ++k) {
+            const int d = k < 4 - padding ? value(text[i + k]) : 0;
+            if (d < 0) return false;
+            v = (v << 6) | static_cast<uint32_t>(d);
+        }
+        out.push_back(static_cast<uint8_t>(v >> 16));
+        if (padding < 2) out.push_back(static_cast<uint8_t>(v >> 8));
+        if (padding < 1) out.push_back(static_cast<uint8_t>(v));
+        // The bits behind the last byte must be zero, as the encoder leaves them.
+        if ((padding == 1 && (v & 0xFF) != 0) || (padding == 2 && (v & 0xFFFF) != 0)) return false;
+    }
+    return true;
+}
+
 pugi::xml_node AppendElement(pugi::xml_node parent, const XmlElement& source) {
     return parent.append_copy(source.Node);
 }

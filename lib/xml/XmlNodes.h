@@ -48,6 +48,9 @@ std::string Base64Encode(const uint8_t* data, size_t size);
 inline std::string Base64Encode(const Bytes& bytes) {
     return Base64Encode(bytes.data(), bytes.size());
 }
+// The bytes of Base64 text as Base64Encode writes it (whole groups of four,
+// '=' padding only at the end); false for anything else.
+bool Base64Decode(std::string_view text, Bytes& out);
 
 // Text that XML 1.0 can hold: zero characters at its end (terminators) are
 // dropped; other characters it forbids (control characters other than tab,

@@ -67,7 +67,7 @@ TEST(CliMultiFile, InfoReportsEveryFileAndGoesOnAfterAFailure) {
 
     // No file at all is a usage error.
     EXPECT_EQ(test::Run(Korvel("info"), &out, &err), 2);
-    EXPECT_NE(err.find("usage: korvel info FILE..."), std::string::npos) << err;
+    EXPECT_NE(err.find("usage: korvel info [--json [--binary]] FILE..."), std::string::npos) << err;
 }
 
 TEST(CliMultiFile, XmlWrapsEveryDescriptionInOneDocument) {

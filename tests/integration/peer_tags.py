@@ -10,6 +10,10 @@ Run with Debian's /usr/bin/python3 (it has mutagen).
       encodings: two artists in one frame, ten user texts (MusicBrainz
       identifiers), four comments, private frames of Windows Media Player,
       a rating and the image files FRONT and BACK as front and back cover.
+  peer_tags.py write-all PATH VERSION
+      Writes a v2.VERSION tag with every kind of frame mutagen knows:
+      several values, comments, lyrics, synchronised lyrics, involved people,
+      pictures, an object, identifiers, private data, rating and counters.
   peer_tags.py rows PATH...
       Prints for each file "==> PATH <==", then, when it has an ID3v2 tag,
       the rows korvel info shows for it (built from what mutagen reads): the
@@ -30,16 +34,28 @@ Run with Debian's /usr/bin/python3 (it has mutagen).
   peer_tags.py frames PATH
       Prints every frame as version 2.3 has it (a version 2.2 tag's frames
       upgraded), one per line in file order.
+  peer_tags.py json KORVEL PATH...
+      Runs KORVEL info --json --binary on the files, parses the document with
+      the json module and compares every frame (and the ID3v1 texts) with
+      what mutagen reads. Prints the differences and exits with status 1 when
+      there are any; frames that mutagen drops (empty or junk frames) are
+      counted, not compared.
 """
+import base64
 import copy
+import hashlib
+import json
+import subprocess
 import sys
 
 import mutagen.id3
 from mutagen.mp3 import MP3
-from mutagen.id3._frames import Frame
-from mutagen.id3._tags import ID3Tags
-from mutagen.id3 import (APIC, COMM, ID3, ID3NoHeaderError, PCNT, POPM, PRIV, TALB, TCON, TIPL,
-                         TIT2, TPE1, TPE2, TRCK, TSOP, TXXX, TYER, TDRC, UFID, USLT, WXXX)
+from mutagen.id3 import Frame
+from mutagen.id3._id3v1 import ParseID3v1
+from mutagen.id3._tags import ID3Tags, read_frames
+from mutagen.id3 import (APIC, COMM, GEOB, ID3, ID3NoHeaderError, IPLS, PCNT, POPM, PRIV, RVA2, SYLT,
+                         TALB, TCON, TIPL, TIT2, TMCL, TPE1, TPE2, TRCK, TSOP, TXXX, TYER, TDRC, UFID,
+                         USLT, WOAR, WXXX)
 
 LATIN1_TEXT = "Caf\u00e9 Ol\u00e9"
 WIDE_TEXT = "\u03a9\u03bc\u03ad\u03b3\u03b1 \u65e5\u672c Caf\u00e9 \U0001F3B5"
@@ -115,6 +131,37 @@ def write_many(path, version, front, back):
     # involved people IPLS.
     if version == 3:
         tags.update_to_v23()
+    tags.save(path, v2_version=version)
+
+
+def write_all(path, version):
+    tags = ID3()
+    tags.add(TIT2(encoding=1, text=["\u00c9t\u00e9 \u65e5\u672c"]))
+    tags.add(TPE1(encoding=3 if version == 4 else 1, text=["One", "Two"]))
+    tags.add(TCON(encoding=0, text=["(17)Rock"]))
+    tags.add(TDRC(encoding=0, text=["2004-05-06"]) if version == 4 else TYER(encoding=0, text=["2004"]))
+    tags.add(TXXX(encoding=1, desc="MOOD", text=["calm"]))
+    tags.add(TXXX(encoding=0, desc="EMPTY", text=[""]))
+    tags.add(COMM(encoding=0, lang="eng", desc="", text=["plain"]))
+    tags.add(COMM(encoding=1, lang="deu", desc="Beschreibung", text=["\u00fcber"]))
+    tags.add(USLT(encoding=1, lang="eng", desc="", text="Line one\nLine two"))
+    tags.add(SYLT(encoding=1, lang="eng", format=2, type=1, desc="sync",
+                  text=[("First", 0), ("Second \u00e9", 1500)]))
+    if version == 4:
+        tags.add(TIPL(encoding=3, people=[["producer", "Cleo"], ["mix", "Dan"]]))
+        tags.add(TMCL(encoding=3, people=[["piano", "Eve"]]))
+    else:
+        tags.add(IPLS(encoding=1, people=[["producer", "Cleo"], ["mix", "Dan"]]))
+    tags.add(APIC(encoding=0, mime="image/png", type=3, desc="front", data=b"\x89PNG\r\n\x1a\n" + bytes(range(200))))
+    tags.add(APIC(encoding=1, mime="image/jpeg", type=4, desc="b\u00e4ck", data=b"\xff\xd8\xff" + bytes(90)))
+    tags.add(GEOB(encoding=0, mime="text/plain", filename="notes.txt", desc="notes", data=b"some notes\n"))
+    tags.add(UFID(owner="http://musicbrainz.org", data=b"0b9a1e6d-1111-2222-3333-444455556666"))
+    tags.add(PRIV(owner="org.example", data=b"\x00\x01\xff"))
+    tags.add(POPM(email="me@example.org", rating=196, count=12))
+    tags.add(PCNT(count=7))
+    tags.add(WOAR(url="http://artist.example/"))
+    tags.add(WXXX(encoding=0, desc="shop", url="http://shop.example/"))
+    tags.add(RVA2(desc="track", channel=1, gain=-2.5, peak=0.5))
     tags.save(path, v2_version=version)
 
 
@@ -307,12 +354,174 @@ def write24(path, writer, image):
     tags.save(path, v2_version=4)
 
 
+class FramesInOrder(ID3):
+    """mutagen's reading of every frame, in file order and without merging
+    repeated frames (ID3 itself keeps one frame per key). Each frame keeps
+    the data it was read from, with its format flags, for the frames mutagen
+    takes apart into structures of its own (chapters, equalisation, ...)."""
+
+    def _read(self, header, data):
+        parse = Frame._fromData.__func__
+
+        def keeping_data(cls, id3, tflags, framedata):
+            frame = parse(cls, id3, tflags, framedata)
+            frame.read_from = (tflags, framedata)
+            return frame
+
+        Frame._fromData = classmethod(keeping_data)
+        try:
+            self.frame_list, self.unknown_frames, rest = read_frames(header, data, header.known_frames)
+        finally:
+            Frame._fromData = classmethod(parse)
+        return rest
+
+
+def binary(data):
+    return {"size": len(data), "sha256": hashlib.sha256(data).hexdigest(),
+            "data": base64.b64encode(data).decode("ascii")}
+
+
+def image_mime(fmt):
+    upper = fmt.upper()
+    known = {"JPG": "image/jpeg", "JPEG": "image/jpeg", "PNG": "image/png", "GIF": "image/gif",
+             "BMP": "image/bmp"}
+    return known.get(upper, "image/" + fmt.lower() if fmt else "")
+
+
+def language(lang):
+    lang = lang.rstrip("\0 ")
+    return "" if "\0" in lang else lang
+
+
+def frame_json(frame):
+    """The members korvel-json gives a frame, from mutagen's reading."""
+    fid = frame.FrameID
+    v23 = type(frame).__base__.__name__ if len(fid) == 3 else fid
+    out = {"id": fid}
+    if v23 in ("TIPL", "TMCL", "IPLS"):
+        out["people"] = [{"role": role, "name": name} for role, name in frame.people]
+    elif v23 == "TXXX":
+        out.update(description=frame.desc, text=[str(t) for t in frame.text])
+    elif v23.startswith("T"):
+        out["text"] = [str(t) for t in frame.text]
+    elif v23 == "WXXX":
+        out.update(description=frame.desc, url=frame.url)
+    elif v23.startswith("W"):
+        out["url"] = frame.url
+    elif v23 == "COMM":
+        out.update(language=language(frame.lang), description=frame.desc, text=[str(t) for t in frame.text])
+    elif v23 == "USLT":
+        out.update(language=language(frame.lang), description=frame.desc,
+                   text=[frame.text] if frame.text else [])
+    elif v23 == "SYLT":
+        out.update(language=language(frame.lang), description=frame.desc, timestamp_format=frame.format,
+                   content_type=frame.type, lines=[{"time": time, "text": text} for text, time in frame.text])
+    elif v23 == "APIC":
+        mime = image_mime(frame.mime) if len(fid) == 3 else frame.mime
+        out.update(mime=mime, picture_type=int(frame.type), description=frame.desc, **binary(frame.data))
+    elif v23 == "PCNT":
+        out["counter"] = frame.count
+    elif v23 == "POPM":
+        out.update(email=frame.email, rating=frame.rating)
+        if hasattr(frame, "count"):
+            out["counter"] = frame.count
+    elif v23 in ("UFID", "PRIV"):
+        out.update(owner=frame.owner, **binary(frame.data))
+    elif v23 == "GEOB":
+        out.update(mime=frame.mime, file_name=frame.filename, description=frame.desc, **binary(frame.data))
+    else:
+        tflags, data = frame.read_from
+        # Only data without format flags (compression, unsynchronisation,
+        # appended bytes) is the content itself.
+        out.update(binary(data) if tflags & 0xFF == 0 else {})
+    return out
+
+
+def unknown_json(raw, v22):
+    header = 6 if v22 else 10
+    out = {"id": raw[:header - 3 if v22 else 4].decode("ascii")}
+    out.update(binary(raw[header:]))
+    return out
+
+
+def compare_file(entry, problems):
+    """Compares one file of the document with mutagen; returns the number of
+    frames compared and the number mutagen drops."""
+    path = entry["path"]
+
+    def differ(what, ours, theirs):
+        problems.append("%s: %s: korvel %s, mutagen %s" % (path, what, json.dumps(ours), json.dumps(theirs)))
+
+    if "error" in entry:
+        return 0, 0
+    with open(path, "rb") as f:
+        f.seek(-128, 2) if entry["size"] >= 128 else None
+        v1 = ParseID3v1(f.read(128)) if entry["id3v1"] else None
+    if v1 is not None:
+        for key, field in (("TIT2", "title"), ("TPE1", "artist"), ("TALB", "album")):
+            theirs = str(v1[key].text[0]) if key in v1 else ""
+            if entry["id3v1"][field] != theirs:
+                differ("id3v1 " + field, entry["id3v1"][field], theirs)
+        # mutagen makes the year a time stamp ("0" reads "0000").
+        year = str(v1["TDRC"].text[0]) if "TDRC" in v1 else ""
+        if (entry["id3v1"]["year"] or "0").zfill(4) != (year or "0").zfill(4):
+            differ("id3v1 year", entry["id3v1"]["year"], year)
+    tag = entry["id3v2"]
+    if tag is None or "error" in tag:
+        return 0, 0
+    try:
+        reading = FramesInOrder(path, translate=False, load_v1=False)
+    except Exception as e:  # mutagen cannot read the tag: nothing to compare
+        print("%s: mutagen cannot read the tag (%s)" % (path, type(e).__name__))
+        return 0, len(tag["frames"])
+    known = [frame_json(frame) for frame in reading.frame_list]
+    unknown = [unknown_json(raw, tag["version"] == "2.2.0") for raw in reading.unknown_frames]
+    compared = dropped = 0
+    for i, ours in enumerate(tag["frames"]):
+        pool = unknown if unknown and unknown[0]["id"] == ours["id"] and (not known or known[0]["id"] != ours["id"]) else known
+        if pool and pool[0]["id"] == ours["id"]:
+            theirs = pool.pop(0)
+            compared += 1
+            for key in sorted(set(ours) | set(theirs)):
+                if key in ("size", "sha256", "data") and key not in theirs:
+                    continue
+                if ours.get(key) != theirs.get(key):
+                    differ("frame %d %s %s" % (i, ours["id"], key), ours.get(key), theirs.get(key))
+        else:
+            dropped += 1
+            print("%s: frame %d %s: not read by mutagen" % (path, i, ours["id"]))
+    for theirs in known + unknown:
+        differ("frame " + theirs["id"], None, theirs)
+    return compared, dropped
+
+
+def check_json(korvel, paths):
+    document = json.loads(subprocess.run([korvel, "info", "--json", "--binary"] + paths,
+                                         stdout=subprocess.PIPE, check=False).stdout)
+    assert document["format"] == "korvel-json" and document["version"] == 1
+    assert [entry["path"] for entry in document["files"]] == paths
+    problems = []
+    compared = dropped = 0
+    for entry in document["files"]:
+        c, d = compare_file(entry, problems)
+        compared += c
+        dropped += d
+    for problem in problems:
+        print(problem)
+    print("%d files, %d frames compared, %d frames mutagen drops" % (len(paths), compared, dropped))
+    return 1 if problems else 0
+
+
 def main():
     command, path = sys.argv[1], sys.argv[2]
+    if command == "json":
+        sys.exit(check_json(path, sys.argv[3:]))
     if command == "write":
         write(path, int(sys.argv[3]), int(sys.argv[4]), sys.argv[5])
     elif command == "many":
         write_many(path, int(sys.argv[3]), sys.argv[4], sys.argv[5])
+    elif command == "write-all":
+        write_all(path, int(sys.argv[3]))
     elif command == "rows":
         write_rows(sys.argv[2:])
     elif command == "audio":

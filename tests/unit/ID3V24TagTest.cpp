@@ -21,6 +21,13 @@ ID3V24TagPtr LoadFrames(const Bytes& frames, size_t padding = 0, uint8_t flags =
 
 std::string FrameText(const Bytes& frame) { return OnlyFrameText<ID3V24Tag>(4, frame); }
 
+// A tag with a footer: the header's copy with "3DI".
+Bytes WithFooter(const Bytes& frames) {
+    test::TagLayout layout;
+    layout.Footer = true;
+    return Tag(4, frames, layout);
+}
+
 }  // namespace
 
 TEST(ID3V24Reader, TextInEveryEncodingAndProperties) {
@@ -162,7 +169,7 @@ TEST(ID3V24Reader, ExtendedHeaderAndFooter) {
     EXPECT_EQ(wide->FrameCount(), 0);
 
     const Bytes frames = Frame24("TIT2", Latin1("Footer"));
-    TagLayout layout;
+    test::TagLayout layout;
     layout.Footer = true;
     const Bytes footedTag = Tag(4, frames, layout);
     const ID3V24TagPtr footed = Load(Concat({footedTag, FakeAudio(20)}));
