@@ -32,6 +32,8 @@
 
 namespace korvel::controls {
 
+using korvel::TagField;
+
 namespace {
 
 // Geometry in twips.
@@ -57,13 +59,7 @@ const char* const kInvalidType = "Invalid type of tag passed.";
 const char* const kModeProperty = "V2A";
 const char* const kFrameListProperty = "FRL";
 
-// A tag value for display. Zero characters that end it (the terminators some
-// writers store with a text) are not shown.
-QString Text(const std::string& text) {
-    size_t length = text.size();
-    while (length > 0 && text[length - 1] == '\0') --length;
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(length));
-}
+QString Text(const std::string& text) { return QString::fromStdString(text); }
 
 // Tag text for a multi-line box: every line feed becomes CR LF. A CR LF that
 // is already there stays one line break (doubling its CR would add an empty
@@ -80,6 +76,17 @@ QString MultiLineText(const std::string& text) {
         }
     }
     return shown;
+}
+
+// A field's value in its box: a line box shows the start of the text, a
+// multi-line box the text with its line breaks.
+void ShowText(QWidget* box, const std::string& value) {
+    if (auto* line = qobject_cast<QLineEdit*>(box)) {
+        line->setText(Text(value));
+        line->setCursorPosition(0);
+    } else if (auto* lines = qobject_cast<QPlainTextEdit*>(box)) {
+        lines->setPlainText(MultiLineText(value));
+    }
 }
 
 // "Binary (1,234 Bytes)", grouped as the locale groups digits.
@@ -128,12 +135,7 @@ ID3v2::ID3v2(QWidget* parent) : QWidget(parent) {
     BuildPicturePanel();
     BuildFrameList();
 
-    for (QWidget* field : std::initializer_list<QWidget*>{
-             m_txtAlbum, m_txtArtist, m_txtTitle, m_txtComment, m_txtCopyright, m_txtEncodedBy,
-             m_txtOriginalArtist, m_txtURL, m_txtYear, m_txtTrack, m_txtComposer, m_cmbGenre,
-             m_txtLyrics, m_txtSyncedLyrics}) {
-        m_fields.Add(field);
-    }
+    for (const korvel::TagFieldInfo* info : Fields()) m_fields.Add(FieldBox(*info));
 
     setLocked(true);
     m_lvwFrames->setHeaderLabels({QStringLiteral("Frame"), QStringLiteral("Value"),
@@ -150,17 +152,32 @@ ID3v2::ID3v2(QWidget* parent) : QWidget(parent) {
 
 ID3v2::~ID3v2() = default;
 
-QLineEdit* ID3v2::AddLine(QWidget* panel, const char* name) {
+const std::vector<const korvel::TagFieldInfo*>& ID3v2::Fields() {
+    static const std::vector<const korvel::TagFieldInfo*> fields = [] {
+        std::vector<const korvel::TagFieldInfo*> shown;
+        for (const korvel::TagFieldInfo& info : korvel::TagFields()) {
+            if (info.control[0] != '\0') shown.push_back(&info);
+        }
+        return shown;
+    }();
+    return fields;
+}
+
+QWidget* ID3v2::FieldBox(const korvel::TagFieldInfo& info) const {
+    return findChild<QWidget*>(QString::fromLatin1(info.control));
+}
+
+QLineEdit* ID3v2::AddLine(QWidget* panel, korvel::TagField field) {
     auto* box = new QLineEdit(panel);
-    box->setObjectName(QString::fromLatin1(name));
+    box->setObjectName(QString::fromLatin1(korvel::FieldInfo(field).control));
     // No length limit: a long tag value is shown and handed back whole.
     box->setMaxLength(std::numeric_limits<int>::max());
     return box;
 }
 
-QPlainTextEdit* ID3v2::AddMultiLine(QWidget* parent, const char* name) {
+QPlainTextEdit* ID3v2::AddMultiLine(QWidget* parent, korvel::TagField field) {
     auto* box = new QPlainTextEdit(parent);
-    box->setObjectName(QString::fromLatin1(name));
+    box->setObjectName(QString::fromLatin1(korvel::FieldInfo(field).control));
     box->setTabChangesFocus(true);
     return box;
 }
@@ -204,37 +221,33 @@ void ID3v2::BuildTopPanel() {
         m_captions.append(caption);
         grid->addWidget(caption, row, 0, row == 5 ? Qt::AlignTop : Qt::Alignment());
     }
-    m_txtTitle = AddLine(m_grpTop, "txtTitle");
+    m_txtTitle = AddLine(m_grpTop, TagField::Title);
     grid->addWidget(m_txtTitle, 0, 1);
-    m_txtArtist = AddLine(m_grpTop, "txtArtist");
-    grid->addWidget(m_txtArtist, 1, 1);
-    m_txtAlbum = AddLine(m_grpTop, "txtAlbum");
-    grid->addWidget(m_txtAlbum, 2, 1);
+    grid->addWidget(AddLine(m_grpTop, TagField::Artist), 1, 1);
+    grid->addWidget(AddLine(m_grpTop, TagField::Album), 2, 1);
 
     // Year and track share a row; both are wide enough for their usual text.
     auto* yearRow = new QHBoxLayout;
     yearRow->setSpacing(6);
-    m_txtYear = AddLine(m_grpTop, "txtYear");
-    m_txtYear->setFixedWidth(std::max(TwipsToPixels(615),
-                                      m_txtYear->fontMetrics().horizontalAdvance(
-                                          QStringLiteral("00000")) + 12));
-    yearRow->addWidget(m_txtYear);
+    QLineEdit* year = AddLine(m_grpTop, TagField::Year);
+    year->setFixedWidth(std::max(TwipsToPixels(615),
+                                 year->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 12));
+    yearRow->addWidget(year);
     yearRow->addSpacing(12);
     auto* lblTrack = new QLabel(QStringLiteral("Track"), m_grpTop);
     lblTrack->setObjectName(QStringLiteral("lblTrack"));
     yearRow->addWidget(lblTrack);
-    m_txtTrack = AddLine(m_grpTop, "txtTrack");
-    m_txtTrack->setFixedWidth(std::max(TwipsToPixels(735),
-                                       m_txtTrack->fontMetrics().horizontalAdvance(
-                                           QStringLiteral("000/000")) + 12));
-    yearRow->addWidget(m_txtTrack);
+    QLineEdit* track = AddLine(m_grpTop, TagField::Track);
+    track->setFixedWidth(std::max(TwipsToPixels(735),
+                                  track->fontMetrics().horizontalAdvance(QStringLiteral("000/000")) + 12));
+    yearRow->addWidget(track);
     yearRow->addStretch(1);
     grid->addLayout(yearRow, 3, 1);
 
     auto* genreRow = new QHBoxLayout;
     genreRow->setSpacing(6);
     m_cmbGenre = new GenreComboBox(m_grpTop);
-    m_cmbGenre->setObjectName(QStringLiteral("cmbGenre"));
+    m_cmbGenre->setObjectName(QString::fromLatin1(korvel::FieldInfo(TagField::Genre).control));
     m_cmbGenre->setMinimumWidth(m_cmbGenre->WidthForText(QStringLiteral("Alternative Rock")));
     connect(m_cmbGenre, qOverload<int>(&QComboBox::activated), this,
             [this](int index) { RunGuarded([this, index] { OnGenreActivated(index); }); });
@@ -246,9 +259,9 @@ void ID3v2::BuildTopPanel() {
     genreRow->addWidget(m_lblGenreByte);
     grid->addLayout(genreRow, 4, 1);
 
-    m_txtComment = AddMultiLine(m_grpTop, "txtComment");
-    m_txtComment->setFixedHeight(TwipsToPixels(kCommentHeight));
-    grid->addWidget(m_txtComment, 5, 1);
+    QPlainTextEdit* comment = AddMultiLine(m_grpTop, TagField::Comment);
+    comment->setFixedHeight(TwipsToPixels(kCommentHeight));
+    grid->addWidget(comment, 5, 1);
     grid->setColumnStretch(1, 1);
 }
 
@@ -263,23 +276,21 @@ void ID3v2::BuildBottomPanel() {
     struct Row {
         const char* caption;
         const char* label;
-        const char* box;
-        QLineEdit** target;
+        TagField field;
     };
     const Row rows[] = {
-        {"Composer", "lblComposer", "txtComposer", &m_txtComposer},
-        {"Orig. Artist", "lblOriginalArtist", "txtOriginalArtist", &m_txtOriginalArtist},
-        {"Copyright", "lblCopyright", "txtCopyright", &m_txtCopyright},
-        {"URL", "lblURL", "txtURL", &m_txtURL},
-        {"Encoded by", "lblEncodedBy", "txtEncodedBy", &m_txtEncodedBy},
+        {"Composer", "lblComposer", TagField::Composer},
+        {"Orig. Artist", "lblOriginalArtist", TagField::OriginalArtist},
+        {"Copyright", "lblCopyright", TagField::Copyright},
+        {"URL", "lblURL", TagField::UserURL},
+        {"Encoded by", "lblEncodedBy", TagField::EncodedBy},
     };
     int index = 0;
     for (const Row& row : rows) {
         QLabel* caption = AddCaption(m_grpBottom, row.label, QString::fromLatin1(row.caption));
         m_captions.append(caption);
         grid->addWidget(caption, index, 0);
-        *row.target = AddLine(m_grpBottom, row.box);
-        grid->addWidget(*row.target, index, 1);
+        grid->addWidget(AddLine(m_grpBottom, row.field), index, 1);
         ++index;
     }
     grid->setColumnStretch(1, 1);
@@ -309,17 +320,15 @@ void ID3v2::BuildPicturePanel() {
     m_sstLyrics = new QTabWidget(m_grpPicture);
     m_sstLyrics->setObjectName(QStringLiteral("sstLyrics"));
     const int margin = TwipsToPixels(kLyricsMargin);
-    auto addTab = [this, margin](const char* name, const QString& caption) {
+    auto addTab = [this, margin](TagField field, const QString& caption) {
         auto* page = new QWidget;
         auto* layout = new QVBoxLayout(page);
         layout->setContentsMargins(margin, margin, margin, margin);
-        QPlainTextEdit* box = AddMultiLine(page, name);
-        layout->addWidget(box);
+        layout->addWidget(AddMultiLine(page, field));
         m_sstLyrics->addTab(page, caption);
-        return box;
     };
-    m_txtLyrics = addTab("txtLyrics", QStringLiteral("Lyrics (unsynced)"));
-    m_txtSyncedLyrics = addTab("txtSyncedLyrics", QStringLiteral("Lyrics (synced)"));
+    addTab(TagField::LyricsUnsynced, QStringLiteral("Lyrics (unsynced)"));
+    addTab(TagField::LyricsSynced, QStringLiteral("Lyrics (synced)"));
 }
 
 void ID3v2::BuildFrameList() {
@@ -416,30 +425,15 @@ void ID3v2::ShowTag(const korvel::ID3V2TagPtr& tag) {
                               .arg(version->Revision()));
     m_lblSize->setText(QString::number(tag->Size()) + QStringLiteral(" Bytes"));
 
-    m_txtAlbum->setText(Text(tag->Album()));
-    m_txtArtist->setText(Text(tag->Artist()));
-    m_txtTitle->setText(Text(tag->Title()));
-    m_txtTrack->setText(Text(tag->Track()));
-    const std::string year = tag->Year();
-    m_txtYear->setText(year == "0" ? QString() : Text(year));
-
+    for (const korvel::TagFieldInfo* info : Fields()) {
+        if (info->field == TagField::Genre) continue;  // number and name, below
+        std::string value = tag->Field(info->field);
+        // A year of 0 is no year.
+        if (info->field == TagField::Year && value == "0") value.clear();
+        ShowText(FieldBox(*info), value);
+    }
     ShowGenre(*tag);
     ShowPicture(tag->Picture());
-
-    m_txtLyrics->setPlainText(MultiLineText(tag->LyricsUnsynced()));
-    m_txtSyncedLyrics->setPlainText(MultiLineText(tag->LyricsSynced()));
-    m_txtComment->setPlainText(MultiLineText(tag->Comment()));
-
-    m_txtComposer->setText(Text(tag->Composer()));
-    m_txtOriginalArtist->setText(Text(tag->OriginalArtist()));
-    m_txtCopyright->setText(Text(tag->Copyright()));
-    m_txtURL->setText(Text(tag->UserURL()));
-    m_txtEncodedBy->setText(Text(tag->EncodedBy()));
-    for (QLineEdit* box : {m_txtAlbum, m_txtArtist, m_txtTitle, m_txtTrack, m_txtYear,
-                           m_txtComposer, m_txtOriginalArtist, m_txtCopyright, m_txtURL,
-                           m_txtEncodedBy}) {
-        box->setCursorPosition(0);
-    }
 
     FillFrameList(*tag);
     FitColumns();
@@ -507,12 +501,13 @@ void ID3v2::Clear() {
     m_lvwFrames->clear();
     m_lblVersion->clear();
     m_lblSize->clear();
-    for (QLineEdit* box : {m_txtTitle, m_txtArtist, m_txtAlbum, m_txtYear, m_txtTrack,
-                           m_txtComposer, m_txtOriginalArtist, m_txtCopyright, m_txtURL,
-                           m_txtEncodedBy}) {
-        box->clear();
+    for (QWidget* field : m_fields.Fields()) {
+        if (auto* line = qobject_cast<QLineEdit*>(field)) {
+            line->clear();
+        } else if (auto* lines = qobject_cast<QPlainTextEdit*>(field)) {
+            lines->clear();
+        }
     }
-    for (QPlainTextEdit* box : {m_txtComment, m_txtLyrics, m_txtSyncedLyrics}) box->clear();
     m_cmbGenre->setCurrentIndex(-1);
     m_cmbGenre->setEditText(QString());
     m_lblGenreByte->clear();
@@ -529,11 +524,12 @@ QString ID3v2::GenreToStore() const {
 
 namespace {
 
-// Where the two kinds of held tag differ: the updatable tag names its comment
-// setter differently and takes the track and the year as 16-bit numbers,
-// refusing text that is none.
-void StoreComment(korvel::ID3V2Tag& tag, const std::string& text) { tag.setComment(text); }
-void StoreComment(korvel::ID3V230& tag, const std::string& text) { tag.setComments(text); }
+// Where the two kinds of held tag differ: the updatable tag takes the track
+// and the year as 16-bit numbers, refusing text that is none.
+void StoreText(korvel::ID3V2Tag& tag, TagField field, const std::string& text) { tag.SetField(field, text); }
+void StoreText(korvel::ID3V230& tag, TagField field, const std::string& text) {
+    tag.SetFieldValue(field, text);
+}
 
 void StoreTrack(korvel::ID3V2Tag& tag, const std::string& track) { tag.setTrack(track); }
 void StoreTrack(korvel::ID3V230& tag, const std::string& track) {
@@ -572,28 +568,26 @@ void StoreYear(korvel::ID3V230& tag, const std::string& year) {
 
 template <typename Tag>
 void ID3v2::StoreInto(Tag& tag) {
-    auto trimmed = [](const QLineEdit* box) { return Utf8(TrimSpaces(box->text())); };
-    auto trimmedText = [](const QPlainTextEdit* box) {
-        return Utf8(TrimSpaces(box->toPlainText()));
-    };
-    tag.setAlbum(trimmed(m_txtAlbum));
-    tag.setArtist(trimmed(m_txtArtist));
-    StoreComment(tag, trimmedText(m_txtComment));
-    tag.setComposer(trimmed(m_txtComposer));
-    tag.setCopyright(trimmed(m_txtCopyright));
-    tag.setEncodedBy(trimmed(m_txtEncodedBy));
-    tag.setGenre(Utf8(GenreToStore()));
-    tag.setLyricsSynced(trimmedText(m_txtSyncedLyrics));
-    tag.setLyricsUnsynced(trimmedText(m_txtLyrics));
-    tag.setOriginalArtist(trimmed(m_txtOriginalArtist));
+    for (const korvel::TagFieldInfo* info : Fields()) {
+        // The genre's text is taken as it stands, every other text without
+        // leading and trailing spaces.
+        if (info->field == TagField::Genre) {
+            StoreText(tag, info->field, Utf8(GenreToStore()));
+            continue;
+        }
+        const std::string text = Utf8(TrimSpaces(BoxText(FieldBox(*info))));
+        if (info->field == TagField::Track) {
+            StoreTrack(tag, text);
+        } else if (info->field == TagField::Year) {
+            StoreYear(tag, text);
+        } else {
+            StoreText(tag, info->field, text);
+        }
+    }
     // A picture the user left alone is not handed back: the object the tag
     // gave may be one that holds no image (a format that cannot be shown),
     // and storing that would delete the tag's picture frame.
     if (m_pictureChanged) tag.setPicture(m_picture);
-    tag.setTitle(trimmed(m_txtTitle));
-    StoreTrack(tag, trimmed(m_txtTrack));
-    tag.setUserURL(trimmed(m_txtURL));
-    StoreYear(tag, trimmed(m_txtYear));
 }
 
 // ---- Field state and the user's actions ----
@@ -603,7 +597,9 @@ void ID3v2::setFieldsEnabled(bool enabled) {
     if (!enabled) {
         // Long texts stay readable: the multi-line boxes can still be
         // scrolled and copied from, but not changed.
-        for (QPlainTextEdit* box : {m_txtComment, m_txtLyrics, m_txtSyncedLyrics}) {
+        for (QWidget* field : m_fields.Fields()) {
+            auto* box = qobject_cast<QPlainTextEdit*>(field);
+            if (box == nullptr) continue;
             box->setEnabled(true);
             box->setReadOnly(true);
             SetFieldColour(box, FieldColour::ButtonFace);
