@@ -7,7 +7,6 @@
 #include <memory>
 #include <string>
 
-#include "core/BinaryFile.h"
 #include "core/FileSystemInfo.h"
 #include "core/Types.h"
 #include "errors/TagError.h"
@@ -20,6 +19,7 @@
 
 namespace korvel {
 
+class BinaryFile;
 class ID3V230;
 using ID3V230Ptr = std::shared_ptr<ID3V230>;
 

@@ -3,6 +3,7 @@
 #include "core/Ansi.h"
 #include "core/Numeric.h"
 #include "errors/KorvelException.h"
+#include "xml/XmlNodes.h"
 
 namespace korvel {
 

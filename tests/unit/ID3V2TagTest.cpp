@@ -10,6 +10,7 @@
 #include "id3v2/ID3V2Tag.h"
 #include "support/ID3V2Builder.h"
 #include "support/TestSupport.h"
+#include "xml/XmlNodes.h"
 
 using namespace korvel;
 using namespace korvel::test;

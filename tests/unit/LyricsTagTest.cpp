@@ -7,6 +7,7 @@
 #include "id3v1/ID3V1Tag.h"
 #include "lyrics3/LyricsTag.h"
 #include "support/TestSupport.h"
+#include "xml/XmlNodes.h"
 
 using namespace korvel;
 using test::B;
