@@ -24,7 +24,7 @@ const char* const kFrameListProperty = "FRL";
 
 }  // namespace
 
-ID3v2::ID3v2(QWidget* parent) : QWidget(parent) {
+ID3v2::ID3v2(QWidget* parent) : QWidget(parent), m_fields(std::make_unique<FieldSet>()) {
     RegisterControlTypes();
     setObjectName(QStringLiteral("ID3v2"));
     m_genres = std::make_shared<korvel::Genres>();
@@ -36,7 +36,7 @@ ID3v2::ID3v2(QWidget* parent) : QWidget(parent) {
     BuildPicturePanel();
     BuildFrameList();
 
-    for (const korvel::TagFieldInfo* info : Fields()) m_fields.Add(FieldBox(*info));
+    for (const korvel::TagFieldInfo* info : Fields()) m_fields->Add(FieldBox(*info));
 
     setLocked(true);
     m_lvwFrames->setHeaderLabels({QStringLiteral("Frame"), QStringLiteral("Value"),
@@ -52,6 +52,10 @@ ID3v2::ID3v2(QWidget* parent) : QWidget(parent) {
 }
 
 ID3v2::~ID3v2() = default;
+
+bool ID3v2::Enabled() const { return m_fields->EnabledFlag(); }
+
+bool ID3v2::Locked() const { return m_fields->LockedFlag(); }
 
 const std::vector<const korvel::TagFieldInfo*>& ID3v2::Fields() {
     static const std::vector<const korvel::TagFieldInfo*> fields = [] {
@@ -71,11 +75,11 @@ QWidget* ID3v2::FieldBox(const korvel::TagFieldInfo& info) const {
 // ---- Field state and the user's actions ----
 
 void ID3v2::setFieldsEnabled(bool enabled) {
-    m_fields.Enable(enabled);
+    m_fields->Enable(enabled);
     if (!enabled) {
         // Long texts stay readable: the multi-line boxes can still be
         // scrolled and copied from, but not changed.
-        for (QWidget* field : m_fields.Fields()) {
+        for (QWidget* field : m_fields->Fields()) {
             auto* box = qobject_cast<QPlainTextEdit*>(field);
             if (box == nullptr) continue;
             box->setEnabled(true);
@@ -88,7 +92,7 @@ void ID3v2::setFieldsEnabled(bool enabled) {
 }
 
 void ID3v2::setLocked(bool locked) {
-    m_fields.Lock(locked);
+    m_fields->Lock(locked);
     m_cmdLoadPicture->setEnabled(!locked);
     m_cmdClearPicture->setEnabled(!locked);
 }

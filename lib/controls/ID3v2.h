@@ -22,6 +22,7 @@
 // Two design-time properties, Mode ("V2A") and FrameListVisible ("FRL"), are
 // kept by the host through a PropertyBag.
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include <QList>
@@ -29,7 +30,6 @@
 #include <QWidget>
 
 #include "controls/ControlTypes.h"
-#include "controls/FieldState.h"
 #include "controls/PropertyBag.h"
 #include "core/Picture.h"
 #include "id3v1/Genres.h"
@@ -47,6 +47,9 @@ class QTabWidget;
 class QTreeWidget;
 
 namespace korvel::controls {
+
+class FieldSet;
+class GenreComboBox;
 
 class ID3v2 : public QWidget, public PersistentControl {
     Q_OBJECT
@@ -92,9 +95,9 @@ public:
     // when v is false. The three multi-line boxes stay scrollable when
     // disabled: they are then read-only with the button-face colour.
     // (QWidget::setEnabled is the widget's own state and is left to the host.)
-    bool Enabled() const { return m_fields.EnabledFlag(); }
+    bool Enabled() const;
     void setFieldsEnabled(bool enabled);
-    bool Locked() const { return m_fields.LockedFlag(); }
+    bool Locked() const;
     void setLocked(bool locked);
 
     // What the user asked for, for the host to carry out.
@@ -170,7 +173,7 @@ private:
     korvel::GenresPtr m_genres;
     EID3v2Apperance m_mode = v2aDefault;
     bool m_frameListVisible = true;
-    FieldSet m_fields;
+    std::unique_ptr<FieldSet> m_fields;
 
     QCheckBox* m_chkID3v2 = nullptr;
     QLabel* m_lblVersion = nullptr;

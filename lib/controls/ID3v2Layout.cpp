@@ -349,7 +349,7 @@ void ID3v2::changeEvent(QEvent* event) {
         MeasurePanels();
         ArrangePanels();
     } else if (event->type() == QEvent::PaletteChange) {
-        m_fields.RefreshColours();
+        m_fields->RefreshColours();
     }
 }
 

@@ -196,7 +196,7 @@ void ID3v2::Clear() {
     m_lvwFrames->clear();
     m_lblVersion->clear();
     m_lblSize->clear();
-    for (QWidget* field : m_fields.Fields()) {
+    for (QWidget* field : m_fields->Fields()) {
         if (auto* line = qobject_cast<QLineEdit*>(field)) {
             line->clear();
         } else if (auto* lines = qobject_cast<QPlainTextEdit*>(field)) {
