@@ -9,7 +9,10 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <stdexcept>
+
+#include "id3v230/ID3V230.h"
 
 namespace korvel::test {
 
@@ -71,6 +74,12 @@ Bytes Concat(std::initializer_list<Bytes> parts) {
     return out;
 }
 
+Bytes Concat(const std::vector<Bytes>& parts) {
+    Bytes out;
+    for (const Bytes& part : parts) out.insert(out.end(), part.begin(), part.end());
+    return out;
+}
+
 std::string CorpusPath(const std::string& name) {
     return (fs::path(KORVEL_CORPUS_DIR) / name).string();
 }
@@ -109,6 +118,49 @@ std::string CliPath() { return KORVEL_CLI_PATH; }
 
 bool HaveProgram(const std::string& name) {
     return Run("command -v " + ShellQuote(name)) == 0;
+}
+
+bool HaveMutagen() { return Run("/usr/bin/python3 -c 'import mutagen.id3' 2>/dev/null") == 0; }
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+WithoutID3Lib::WithoutID3Lib() {
+    if (const char* old = std::getenv("KORVEL_ID3LIB")) {
+        m_wasSet = true;
+        m_old = old;
+    }
+    ::setenv("KORVEL_ID3LIB", kMissingID3Lib, 1);
+}
+
+WithoutID3Lib::~WithoutID3Lib() {
+    if (m_wasSet) {
+        ::setenv("KORVEL_ID3LIB", m_old.c_str(), 1);
+    } else {
+        ::unsetenv("KORVEL_ID3LIB");
+    }
+}
+
+bool HaveID3Lib() {
+    std::string message;
+    return ID3V230().CheckLibrary(message);
+}
+
+MessageCapture::MessageCapture() {
+    m_previous = SetMessageHandler([this](const std::string& text, MessageIcon icon, const std::string& caption) {
+        messages.push_back({text, icon, caption});
+    });
+}
+
+MessageCapture::~MessageCapture() { SetMessageHandler(m_previous); }
+
+const MessageCapture::Message& MessageCapture::Last() const {
+    static const Message none{"", MessageIcon::Information, ""};
+    return messages.empty() ? none : messages.back();
 }
 
 std::string Fingerprint(const Bytes& bytes) {
