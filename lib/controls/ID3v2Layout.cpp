@@ -42,6 +42,17 @@ constexpr int kListBelowMargin = 40;    // below the frame list
 constexpr int kListHeight = 735;        // the frame list's share of the arranged height
 constexpr int kButtonGap = 120;
 
+// The grid of a text panel: the captions in the first column, the boxes
+// taking the panel's width in the second.
+QGridLayout* TextPanelGrid(QWidget* panel) {
+    auto* grid = new QGridLayout(panel);
+    grid->setContentsMargins(4, 0, 8, 3);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(3);
+    grid->setColumnStretch(1, 1);
+    return grid;
+}
+
 }  // namespace
 
 QLineEdit* ID3v2::AddLine(QWidget* panel, korvel::TagField field) {
@@ -83,10 +94,7 @@ void ID3v2::BuildHeader() {
 void ID3v2::BuildTopPanel() {
     m_grpTop = new QWidget(this);
     m_grpTop->setObjectName(QStringLiteral("grpTop"));
-    auto* grid = new QGridLayout(m_grpTop);
-    grid->setContentsMargins(4, 0, 8, 3);
-    grid->setHorizontalSpacing(6);
-    grid->setVerticalSpacing(3);
+    QGridLayout* grid = TextPanelGrid(m_grpTop);
 
     const QString captions[] = {QStringLiteral("Title"), QStringLiteral("Artist"),
                                 QStringLiteral("Album"), QStringLiteral("Year"),
@@ -139,16 +147,12 @@ void ID3v2::BuildTopPanel() {
     QPlainTextEdit* comment = AddMultiLine(m_grpTop, TagField::Comment);
     comment->setFixedHeight(TwipsToPixels(kCommentHeight));
     grid->addWidget(comment, 5, 1);
-    grid->setColumnStretch(1, 1);
 }
 
 void ID3v2::BuildBottomPanel() {
     m_grpBottom = new QWidget(this);
     m_grpBottom->setObjectName(QStringLiteral("grpBottom"));
-    auto* grid = new QGridLayout(m_grpBottom);
-    grid->setContentsMargins(4, 0, 8, 3);
-    grid->setHorizontalSpacing(6);
-    grid->setVerticalSpacing(3);
+    QGridLayout* grid = TextPanelGrid(m_grpBottom);
 
     struct Row {
         const char* caption;
@@ -170,7 +174,6 @@ void ID3v2::BuildBottomPanel() {
         grid->addWidget(AddLine(m_grpBottom, row.field), index, 1);
         ++index;
     }
-    grid->setColumnStretch(1, 1);
 }
 
 void ID3v2::BuildPicturePanel() {
