@@ -17,6 +17,7 @@ bool PrintInfo(const std::string& path, bool several) {
         std::string flat = convertLineFeeds(info, true);
         std::cout << flat << "\n";
     }
+    if (!file.UsedCodePage().IsDefault()) std::cout << "Codepage\t" << file.UsedCodePage().Name() << "\n";
     std::vector<cError> failures;
     for (const AttributeRow& row : AttributeRows(file, &failures)) {
         std::cout << row.Attribute << "\t" << EscapeValue(row.Value) << "\n";
@@ -30,7 +31,8 @@ bool PrintInfo(const std::string& path, bool several) {
 }  // namespace
 
 int RunInfo(const std::vector<std::string>& args) {
-    const Arguments arguments(args, {}, {});
+    const Arguments arguments(args, {kCodePageOption}, {});
+    if (arguments.Has(kCodePageOption)) UseCodePage(arguments.Value(kCodePageOption));
     const std::vector<std::string>& paths = arguments.Files();
     const bool several = paths.size() > 1;
     bool failed = false;

@@ -51,7 +51,8 @@ bool PrintDocument(const std::string& path, const std::string& text) {
 }  // namespace
 
 int RunXml(const std::vector<std::string>& args) {
-    const Arguments arguments(args, {}, {});
+    const Arguments arguments(args, {kCodePageOption}, {});
+    if (arguments.Has(kCodePageOption)) UseCodePage(arguments.Value(kCodePageOption));
     const std::vector<std::string>& paths = arguments.Files();
     if (paths.size() == 1) {
         std::string text;

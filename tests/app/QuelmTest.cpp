@@ -1,6 +1,7 @@
 // Quelm's window driven the way a user drives it: loading by path, by drop
 // and through the menu, switching tabs, editing the tags and saving them,
 // checked against the files on disk.
+#include <QAction>
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QDropEvent>
@@ -28,6 +29,7 @@
 #include "file/FileReport.h"
 #include "core/ReplacementFile.h"
 #include "support/ID3V2Builder.h"
+#include "support/LegacyText.h"
 #include "support/Mp3Builder.h"
 #include "support/TestSupport.h"
 
@@ -357,6 +359,36 @@ private slots:
         QTest::mouseClick(Child<QPushButton>("cmdUndoChanges"), Qt::LeftButton);
         QCOMPARE(ID3v1Editor()->Title(), QStringLiteral("On Disk"));
         QCOMPARE(ID3v1TitleOnDisk(path), QStringLiteral("On Disk"));
+    }
+
+    void legacyTextEncodingReadsAgainWritesAndIsKept() {
+        const Bytes cyrillic = kt::ID3v1Record(kt::InCharset("Кино", "WINDOWS-1251"));
+        const QString path = MakeFile("legacy.mp3", {}, cyrillic);
+        QVERIFY(window->OpenFile(path));
+        QCOMPARE(ID3v1Editor()->Title(), QStringLiteral("Êèíî"));
+        QVERIFY(Child<QAction>("mnuEncoding_windows_1252")->isChecked());
+
+        // Choosing a code page reads the shown file again at once.
+        Child<QAction>("mnuEncoding_windows_1251")->trigger();
+        QCOMPARE(ID3v1Editor()->Title(), QStringLiteral("Кино"));
+        // "Update" writes the ID3v1 tag in it.
+        Tabs()->setCurrentIndex(2);
+        ID3v1Box("txtTitle")->setText(QStringLiteral("Звезда"));
+        test::MessageCapture messages;
+        QTest::mouseClick(UpdateButton(), Qt::LeftButton);
+        QCOMPARE(kt::ReadFile(path.toStdString()), kt::Concat({kt::MpegAudio(20), kt::ID3v1Record(kt::InCharset(
+                                                                             "Звезда", "WINDOWS-1251"))}));
+
+        // The choice is kept for the next window; "Automatic" finds the page.
+        window = NewWindow();
+        QVERIFY(Child<QAction>("mnuEncoding_windows_1251")->isChecked());
+        Child<QAction>("mnuEncoding_auto")->trigger();
+        QVERIFY(window->OpenFile(path));
+        QCOMPARE(ID3v1Editor()->Title(), QStringLiteral("Звезда"));
+        Child<QAction>("mnuEncoding_windows_1252")->trigger();
+        QCOMPARE(ID3v1Editor()->Title(), QStringLiteral("Çâåçäà"));
+        QCOMPARE(QSettings(Q(dir->File("quelm.ini")), QSettings::IniFormat).value("LegacyTextEncoding"),
+                 QVariant(QStringLiteral("windows-1252")));
     }
 
     void savesBothTagsWithBareLineFeedsAndReloads() {

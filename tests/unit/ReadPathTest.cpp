@@ -61,6 +61,8 @@ TEST(ReadPath, BoundedReadsOfAnOpenFile) {
     EXPECT_EQ(file.ReadExact(6, 4), test::B("6789"));
     EXPECT_EQ(file.ReadExact(10, 0), Bytes{});
     EXPECT_EQ(file.ReadAt(8, 10), test::B("89"));
+    // A count far past the end (a tag's claimed size) takes no buffer of that size.
+    EXPECT_EQ(file.ReadAt(4, size_t{1} << 45), test::B("456789"));
     EXPECT_EQ(file.ReadAt(-1, 3), Bytes{});
     // A count far beyond the file (a tag size field that lies) is not
     // allocated: the read gives what there is.
