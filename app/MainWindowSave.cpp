@@ -131,21 +131,13 @@ bool MainWindow::Save(const std::string& path) {
                      target->LastError()->Stream(),
                  MessageIcon::Critical);
         } else if (MayDropUnconvertible(this, *target)) {
-            target->setAlbum(tag->Album());
-            target->setArtist(tag->Artist());
-            target->setComment(korvel::convertLineFeeds(tag->Comment(), true));
-            target->setComposer(tag->Composer());
-            target->setCopyright(tag->Copyright());
-            target->setEncodedBy(tag->EncodedBy());
-            target->setGenre(tag->Genre());
-            target->setLyricsSynced(korvel::convertLineFeeds(tag->LyricsSynced(), true));
-            target->setLyricsUnsynced(korvel::convertLineFeeds(tag->LyricsUnsynced(), true));
-            target->setOriginalArtist(tag->OriginalArtist());
+            // The editor's fields, multi-line texts with bare line feeds.
+            for (const korvel::TagFieldInfo* info : korvel::controls::ID3v2::Fields()) {
+                const std::string value = tag->Field(info->field);
+                target->SetField(info->field,
+                                 info->multiLine ? korvel::convertLineFeeds(value, true) : value);
+            }
             target->setPicture(tag->Picture());
-            target->setTitle(tag->Title());
-            target->setTrack(tag->Track());
-            target->setUserURL(tag->UserURL());
-            target->setYear(tag->Year());
             if (target->saveTag()) {
                 message = std::string("ID3v2 Tag successfully saved.") + kCrLf;
                 for (const std::string& note : target->SaveNotes()) message += note + kCrLf;

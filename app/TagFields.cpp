@@ -5,52 +5,45 @@
 #include <optional>
 
 #include "WindowParts.h"
+#include "controls/ID3v2.h"
 #include "controls/SharedFields.h"
 #include "core/Numeric.h"
 #include "errors/KorvelException.h"
 #include "file/FileHandler.h"
 #include "file/FileReport.h"
+#include "id3v2/TagFields.h"
 #include "id3v230/ID3V230.h"
 
 namespace korvel::quelm {
 
 namespace {
 
-std::string Utf8(const QString& text) { return text.toStdString(); }
-// Tag text for display; zero characters that end it (the terminators some
-// writers store with a text) are not shown, as in the editors.
-QString Text(const std::string& text) {
-    size_t length = text.size();
-    while (length > 0 && text[length - 1] == '\0') --length;
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(length));
-}
+using korvel::TagField;
+using korvel::TagFieldInfo;
+using korvel::controls::ID3v2;
 
-// The ID3v2 text fields that are read and written as they are, through the
-// facade of an existing tag and through the updatable tag of a new one.
-// Multi-line fields are shown with the line breaks of the text box and
-// written with bare line feeds.
-struct TextField {
-    const char* name;
-    std::string (ID3V2Tag::*read)();
-    void (ID3V2Tag::*write)(const std::string&);
-    void (ID3V230::*create)(const std::string&);
-    bool multiLine;
+const QString kGenreNumber = QStringLiteral("GenreNumber");
+
+std::string Utf8(const QString& text) { return text.toStdString(); }
+QString Text(const std::string& text) { return QString::fromStdString(text); }
+QString NameOf(const TagFieldInfo& info) { return QString::fromLatin1(info.name); }
+QString NameOf(TagField field) { return NameOf(korvel::FieldInfo(field)); }
+
+// The fields of the ID3v1 record, named as the ID3v2 fields they match, in
+// the editors' order. Track and genre are numbers, read and written apart.
+struct ID3v1Field {
+    TagField field;
+    const std::string& (ID3V1Tag::*read)() const;
+    void (ID3V1Tag::*write)(const std::string&);
 };
-constexpr TextField kTextFields[] = {
-    {"Title", &ID3V2Tag::Title, &ID3V2Tag::setTitle, &ID3V230::setTitle, false},
-    {"Artist", &ID3V2Tag::Artist, &ID3V2Tag::setArtist, &ID3V230::setArtist, false},
-    {"Album", &ID3V2Tag::Album, &ID3V2Tag::setAlbum, &ID3V230::setAlbum, false},
-    {"Comment", &ID3V2Tag::Comment, &ID3V2Tag::setComment, &ID3V230::setComments, true},
-    {"Composer", &ID3V2Tag::Composer, &ID3V2Tag::setComposer, &ID3V230::setComposer, false},
-    {"OriginalArtist", &ID3V2Tag::OriginalArtist, &ID3V2Tag::setOriginalArtist,
-     &ID3V230::setOriginalArtist, false},
-    {"Copyright", &ID3V2Tag::Copyright, &ID3V2Tag::setCopyright, &ID3V230::setCopyright, false},
-    {"UserURL", &ID3V2Tag::UserURL, &ID3V2Tag::setUserURL, &ID3V230::setUserURL, false},
-    {"EncodedBy", &ID3V2Tag::EncodedBy, &ID3V2Tag::setEncodedBy, &ID3V230::setEncodedBy, false},
-    {"LyricsUnsynced", &ID3V2Tag::LyricsUnsynced, &ID3V2Tag::setLyricsUnsynced,
-     &ID3V230::setLyricsUnsynced, true},
-    {"LyricsSynced", &ID3V2Tag::LyricsSynced, &ID3V2Tag::setLyricsSynced,
-     &ID3V230::setLyricsSynced, true},
+constexpr ID3v1Field kID3v1Fields[] = {
+    {TagField::Title, &ID3V1Tag::Title, &ID3V1Tag::setTitle},
+    {TagField::Artist, &ID3V1Tag::Artist, &ID3V1Tag::setArtist},
+    {TagField::Album, &ID3V1Tag::Album, &ID3V1Tag::setAlbum},
+    {TagField::Year, &ID3V1Tag::Year, &ID3V1Tag::setYear},
+    {TagField::Track, nullptr, nullptr},
+    {TagField::Genre, nullptr, nullptr},
+    {TagField::Comment, &ID3V1Tag::Comment, &ID3V1Tag::setComment},
 };
 
 // A number between low and high, from text; nullopt for anything else.
@@ -68,121 +61,113 @@ QString ID3v1Track(const ID3V1Tag& tag) {
 }
 
 FieldValues ReadID3v1(const ID3V1Tag& tag) {
-    FieldValues values{
-        {QStringLiteral("Title"), Text(tag.Title())},
-        {QStringLiteral("Artist"), Text(tag.Artist())},
-        {QStringLiteral("Album"), Text(tag.Album())},
-        {QStringLiteral("Year"), Text(tag.Year())},
-        {QStringLiteral("Track"), ID3v1Track(tag)},
-        {QStringLiteral("Comment"), Text(tag.Comment())},
-        {QStringLiteral("GenreNumber"), QString::number(tag.Genre())},
-    };
+    FieldValues values;
+    for (const ID3v1Field& field : kID3v1Fields) {
+        if (field.read != nullptr) values[NameOf(field.field)] = Text((tag.*field.read)());
+    }
+    values[NameOf(TagField::Track)] = ID3v1Track(tag);
+    values[kGenreNumber] = QString::number(tag.Genre());
     const GenrePtr genre = tag.GenreList()->Item(std::to_string(tag.Genre()));
-    values[QStringLiteral("Genre")] = genre ? Text(genre->Description()) : QString();
+    values[NameOf(TagField::Genre)] = genre ? Text(genre->Description()) : QString();
     return values;
 }
 
+// The fields as the ID3v2 editor shows them.
 FieldValues ReadID3v2(ID3V2Tag& tag) {
     FieldValues values;
-    for (const TextField& field : kTextFields) {
-        values[QString::fromLatin1(field.name)] = Text((tag.*field.read)());
+    for (const TagFieldInfo* info : ID3v2::Fields()) {
+        if (info->field == TagField::Genre) continue;  // number and name, below
+        const std::string value = tag.Field(info->field);
+        // A year of 0 is no year.
+        values[NameOf(*info)] = info->field == TagField::Year && value == "0" ? QString() : Text(value);
     }
-    const std::string year = tag.Year();
-    values[QStringLiteral("Year")] = year == "0" ? QString() : Text(year);
-    values[QStringLiteral("Track")] = Text(tag.Track());
-    // As the ID3v2 editor shows the genre: split into number and name where
-    // the tag's version knows how, else the text as it stands.
+    // Split into number and name where the tag's version knows how, else the
+    // text as it stands.
+    const QString genre = NameOf(TagField::Genre);
     int16_t number = -1;
     std::string name = tag.Genre();
     if (tag.splittedGenre(number, name)) {
         // "(17)" alone names the genre by its number.
         if (name.empty() && number >= 0) name = korvel::Genres::NameOf(number);
-        values[QStringLiteral("Genre")] = Text(name);
-        values[QStringLiteral("GenreNumber")] = number >= 0 ? QString::number(number) : QString();
+        values[genre] = Text(name);
+        values[kGenreNumber] = number >= 0 ? QString::number(number) : QString();
     } else {
-        values[QStringLiteral("Genre")] = Text(tag.Genre());
-        values[QStringLiteral("GenreNumber")] = QString();
+        values[genre] = Text(tag.Genre());
+        values[kGenreNumber] = QString();
         // A version 2.4 genre given as "(17)" alone: its number names it.
         const ID3V24TagPtr v24 = tag.ID3V24Tag();
         bool isNumber = false;
         const int id = v24 ? Text(v24->GenreID()).toInt(&isNumber) : -1;
-        if (isNumber && values[QStringLiteral("Genre")].isEmpty()) {
-            values[QStringLiteral("Genre")] = Text(korvel::Genres::NameOf(id));
-            values[QStringLiteral("GenreNumber")] = QString::number(id);
+        if (isNumber && values[genre].isEmpty()) {
+            values[genre] = Text(korvel::Genres::NameOf(id));
+            values[kGenreNumber] = QString::number(id);
         }
     }
     return values;
 }
 
-void WriteID3v2(ID3V2Tag& tag, const FieldValues& values) {
-    for (const TextField& field : kTextFields) {
-        const auto found = values.find(QString::fromLatin1(field.name));
-        if (found == values.end()) continue;
-        const std::string text = Utf8(found->second);
-        (tag.*field.write)(field.multiLine ? korvel::convertLineFeeds(text, true) : text);
-    }
-    if (const auto year = values.find(QStringLiteral("Year")); year != values.end()) {
-        tag.setYear(korvel::IsNumeric(Utf8(year->second)) ? Utf8(year->second) : std::string());
-    }
-    if (const auto track = values.find(QStringLiteral("Track")); track != values.end()) {
-        tag.setTrack(Utf8(track->second));
-    }
+// Where the two kinds of tag differ: a new tag takes the track and the year
+// only as 16-bit numbers (as the ID3v2 editor stores them into a tag it
+// created).
+void SetText(ID3V2Tag& tag, TagField field, const std::string& text) { tag.SetField(field, text); }
+void SetText(ID3V230& tag, TagField field, const std::string& text) { tag.SetFieldValue(field, text); }
+
+void SetYear(ID3V2Tag& tag, const QString& year) {
+    tag.setYear(korvel::IsNumeric(Utf8(year)) ? Utf8(year) : std::string());
+}
+void SetYear(ID3V230& tag, const QString& year) {
+    if (const auto number = NumberIn(year, INT16_MIN, INT16_MAX)) tag.setYear(static_cast<int16_t>(*number));
 }
 
-// A new tag takes the track and the year only as 16-bit numbers (as the
-// ID3v2 editor stores them into a tag it created).
-void WriteID3v2(ID3V230& tag, const FieldValues& values) {
-    for (const TextField& field : kTextFields) {
-        const auto found = values.find(QString::fromLatin1(field.name));
-        if (found == values.end()) continue;
-        const std::string text = Utf8(found->second);
-        (tag.*field.create)(field.multiLine ? korvel::convertLineFeeds(text, true) : text);
+void SetTrack(ID3V2Tag& tag, const QString& track) { tag.setTrack(Utf8(track)); }
+void SetTrack(ID3V230& tag, const QString& track) {
+    if (track.isEmpty()) return;
+    const auto number = NumberIn(track, INT16_MIN, INT16_MAX);
+    if (!number) {
+        throw korvel::KorvelException("Update", "The track \"" + Utf8(track) + "\" is not a number.");
     }
-    if (const auto year = values.find(QStringLiteral("Year")); year != values.end()) {
-        if (const auto number = NumberIn(year->second, INT16_MIN, INT16_MAX)) {
-            tag.setYear(static_cast<int16_t>(*number));
-        }
-    }
-    if (const auto track = values.find(QStringLiteral("Track"));
-        track != values.end() && !track->second.isEmpty()) {
-        const auto number = NumberIn(track->second, INT16_MIN, INT16_MAX);
-        if (!number) {
-            throw korvel::KorvelException("Update", "The track \"" + Utf8(track->second) +
-                                                        "\" is not a number.");
-        }
-        tag.setTrack(std::to_string(*number));
-    }
+    tag.setTrack(std::to_string(*number));
 }
 
-// The genre both kinds of tag store: "(n)Name" for a genre of the list.
+// Stores the values into an existing tag or a new one. The genre is stored
+// as "(n)Name" for a genre of the list; multi-line fields are written with
+// bare line feeds.
 template <typename Tag>
-void WriteGenre(Tag& tag, const FieldValues& values) {
-    const auto genre = values.find(QStringLiteral("Genre"));
-    if (genre == values.end()) return;
-    const auto number = values.find(QStringLiteral("GenreNumber"));
-    const korvel::Genres genres;
-    tag.setGenre(Utf8(korvel::controls::StoredGenreText(
-        genres, number == values.end() ? QString() : number->second, genre->second)));
+void WriteID3v2(Tag& tag, const FieldValues& values) {
+    for (const TagFieldInfo* info : ID3v2::Fields()) {
+        const auto found = values.find(NameOf(*info));
+        if (found == values.end()) continue;
+        switch (info->field) {
+            case TagField::Year: SetYear(tag, found->second); break;
+            case TagField::Track: SetTrack(tag, found->second); break;
+            case TagField::Genre: {
+                const auto number = values.find(kGenreNumber);
+                const korvel::Genres genres;
+                SetText(tag, info->field,
+                        Utf8(korvel::controls::StoredGenreText(
+                            genres, number == values.end() ? QString() : number->second, found->second)));
+                break;
+            }
+            default: {
+                const std::string text = Utf8(found->second);
+                SetText(tag, info->field, info->multiLine ? korvel::convertLineFeeds(text, true) : text);
+            }
+        }
+    }
 }
 
 void WriteID3v1(ID3V1Tag& tag, const FieldValues& values) {
     const bool created = tag.TagType() == ID3Unknown;
-    using Setter = void (ID3V1Tag::*)(const std::string&);
-    const std::pair<const char*, Setter> texts[] = {
-        {"Title", &ID3V1Tag::setTitle},     {"Artist", &ID3V1Tag::setArtist},
-        {"Album", &ID3V1Tag::setAlbum},     {"Year", &ID3V1Tag::setYear},
-        {"Comment", &ID3V1Tag::setComment},
-    };
-    for (const auto& [name, set] : texts) {
-        const auto found = values.find(QString::fromLatin1(name));
-        if (found != values.end()) (tag.*set)(Utf8(found->second));
+    for (const ID3v1Field& field : kID3v1Fields) {
+        const auto found = values.find(NameOf(field.field));
+        if (field.write != nullptr && found != values.end()) (tag.*field.write)(Utf8(found->second));
     }
-    if (values.count(QStringLiteral("Genre")) || values.count(QStringLiteral("GenreNumber"))) {
-        const auto number = values.find(QStringLiteral("GenreNumber"));
+    if (values.count(NameOf(TagField::Genre)) || values.count(kGenreNumber)) {
+        const auto number = values.find(kGenreNumber);
         tag.setGenre(static_cast<uint8_t>(
             number == values.end() ? 255 : NumberIn(number->second, 0, 255).value_or(255)));
     }
-    const auto track = values.find(QStringLiteral("Track"));
+    const auto track = values.find(NameOf(TagField::Track));
     if (track != values.end()) tag.setTrack(static_cast<int16_t>(NumberIn(track->second, 0, 255).value_or(0)));
     // A track number makes the tag ID3v1.1; an untouched tag keeps its kind.
     if (created || track != values.end()) {
@@ -208,13 +193,11 @@ QString WriteID3v2Changes(FileHandler& file, const TagChanges& changes) {
     if (const ID3V2TagPtr tag = file.ID3V2Tag()) {
         if (!tag->canSave()) return Why("Unable to save the ID3v2 Tag.", tag->LastError());
         WriteID3v2(*tag, changes.ID3v2);
-        WriteGenre(*tag, changes.ID3v2);
         if (!tag->saveTag()) return Why("Unable to save the ID3v2 Tag.", tag->LastError());
         return QString();
     }
     auto created = std::make_shared<ID3V230>();
     WriteID3v2(*created, changes.ID3v2);
-    WriteGenre(*created, changes.ID3v2);
     if (!file.createID3V2Tag(created)) return Why("Unable to create the Tag.", file.LastError());
     return QString();
 }
@@ -222,18 +205,25 @@ QString WriteID3v2Changes(FileHandler& file, const TagChanges& changes) {
 }  // namespace
 
 const QStringList& ID3v1Fields() {
-    static const QStringList fields = {
-        QStringLiteral("Title"), QStringLiteral("Artist"), QStringLiteral("Album"),
-        QStringLiteral("Year"),  QStringLiteral("Track"),  QStringLiteral("Genre"),
-        QStringLiteral("Comment")};
+    static const QStringList fields = [] {
+        QStringList names;
+        for (const ID3v1Field& field : kID3v1Fields) names << NameOf(field.field);
+        return names;
+    }();
     return fields;
 }
 
 const QStringList& ID3v2Fields() {
-    static const QStringList fields =
-        ID3v1Fields() + QStringList{QStringLiteral("Composer"), QStringLiteral("OriginalArtist"),
-                                    QStringLiteral("Copyright"), QStringLiteral("UserURL"),
-                                    QStringLiteral("EncodedBy")};
+    static const QStringList fields = [] {
+        QStringList names;
+        for (const TagFieldInfo* info : ID3v2::Fields()) {
+            // Lyrics are edited one file at a time.
+            if (info->field != TagField::LyricsUnsynced && info->field != TagField::LyricsSynced) {
+                names << NameOf(*info);
+            }
+        }
+        return names;
+    }();
     return fields;
 }
 

@@ -3,11 +3,11 @@
 // once: what one file holds in them (read without keeping the file open),
 // the changes waiting to be written to a file, and their writing.
 //
-// Values are texts as the editors show them, by field name: "Title",
-// "Artist", "Album", "Year", "Track", "Genre" (the genre's name) and
-// "GenreNumber" (the number shown beside it), "Comment", and in the ID3v2
-// tag also "Composer", "OriginalArtist", "Copyright", "UserURL",
-// "EncodedBy", "LyricsUnsynced" and "LyricsSynced".
+// Values are texts as the editors show them, by the field table's names
+// (id3v2/TagFields.h): in the ID3v2 tag every field of the ID3v2 editor, in
+// the ID3v1 tag "Title", "Artist", "Album", "Year", "Track", "Genre" and
+// "Comment"; "Genre" is the genre's name and "GenreNumber" the number shown
+// beside it.
 #include <cstdint>
 #include <map>
 
@@ -18,7 +18,8 @@ namespace korvel::quelm {
 
 using FieldValues = std::map<QString, QString>;
 
-// The fields edited for many files at once, in the editors' order.
+// The fields edited for many files at once (the ID3v2 editor's without the
+// lyrics).
 const QStringList& ID3v1Fields();
 const QStringList& ID3v2Fields();
 

@@ -9,62 +9,47 @@
 #include "id3v2/ID3V2Helpers.h"
 #include "id3v2/ID3V2Tag.h"
 #include "id3v2/TagWriter.h"
+#include "id3v2/TagFields.h"
 #include "id3v230/ID3V230.h"
 
 namespace korvel::cli {
 
 namespace {
 
-// The text options and the properties they set: on a new updatable tag for a
-// file without a tag, on the file's ID3v2 tag otherwise.
-struct TextOption {
-    const char* name;
-    void (ID3V230::*set)(const std::string&);
-    void (ID3V2Tag::*setExisting)(const std::string&);
-};
-
-const TextOption kTextOptions[] = {
-    {"--title", &ID3V230::setTitle, &ID3V2Tag::setTitle},
-    {"--artist", &ID3V230::setArtist, &ID3V2Tag::setArtist},
-    {"--album", &ID3V230::setAlbum, &ID3V2Tag::setAlbum},
-    {"--track", &ID3V230::setTrack, &ID3V2Tag::setTrack},
-    {"--genre", &ID3V230::setGenre, &ID3V2Tag::setGenre},
-    {"--comment", &ID3V230::setComments, &ID3V2Tag::setComment},
-    {"--composer", &ID3V230::setComposer, &ID3V2Tag::setComposer},
-    {"--copyright", &ID3V230::setCopyright, &ID3V2Tag::setCopyright},
-    {"--encoded-by", &ID3V230::setEncodedBy, &ID3V2Tag::setEncodedBy},
-    {"--original-artist", &ID3V230::setOriginalArtist, &ID3V2Tag::setOriginalArtist},
-    {"--url", &ID3V230::setUserURL, &ID3V2Tag::setUserURL},
-    {"--lyrics", &ID3V230::setLyricsUnsynced, &ID3V2Tag::setLyricsUnsynced},
-};
-
-// What the command line asks to change, checked before the file is touched.
+// What the command line asks to change, checked before the file is touched:
+// the fields of the field table that have an option, set on a new updatable
+// tag for a file without a tag, on the file's ID3v2 tag otherwise.
 struct Changes {
-    std::vector<std::pair<const TextOption*, std::string>> texts;
+    std::vector<std::pair<TagField, std::string>> texts;
     std::optional<int16_t> year;
     bool setPicture = false;
     PicturePtr picture;  // null with --no-picture
 
     void ApplyTo(ID3V230& tag) const {
-        for (const auto& [option, value] : texts) (tag.*option->set)(value);
+        for (const auto& [field, value] : texts) tag.SetFieldValue(field, value);
         if (year) tag.setYear(*year);
         if (setPicture) tag.setPicture(picture);
     }
 
     void ApplyTo(ID3V2Tag& tag) const {
-        for (const auto& [option, value] : texts) (tag.*option->setExisting)(value);
+        for (const auto& [field, value] : texts) tag.SetField(field, value);
         if (year) tag.setYear(std::to_string(*year));
         if (setPicture) tag.setPicture(picture);
     }
 };
 
+// The fields korvel v2 sets by an option of their own.
+bool HasOption(const TagFieldInfo& info) { return info.option[0] != '\0'; }
+
 Changes ReadChanges(const Arguments& parsed) {
     Changes changes;
-    for (const TextOption& option : kTextOptions) {
-        if (parsed.Has(option.name)) changes.texts.emplace_back(&option, parsed.Value(option.name));
+    for (const TagFieldInfo& info : TagFields()) {
+        if (!HasOption(info) || info.field == TagField::Year || !parsed.Has(info.option)) continue;
+        changes.texts.emplace_back(info.field, parsed.Value(info.option));
     }
-    if (parsed.Has("--year")) {
-        std::optional<double> n = ParseNumber(parsed.Value("--year"));
+    const char* const yearOption = FieldInfo(TagField::Year).option;
+    if (parsed.Has(yearOption)) {
+        std::optional<double> n = ParseNumber(parsed.Value(yearOption));
         std::optional<int16_t> year = n ? ToInt16(*n) : std::nullopt;
         if (!year || *year != *n) throw UsageError{"year must be a whole number from -32768 to 32767"};
         changes.year = year;
@@ -125,8 +110,10 @@ int Create(FileHandler& file, const Changes& changes, int version) {
 }  // namespace
 
 int RunV2(const std::vector<std::string>& args) {
-    std::vector<std::string> valueOptions = {"--year", "--picture", "--id3v2-version"};
-    for (const TextOption& option : kTextOptions) valueOptions.push_back(option.name);
+    std::vector<std::string> valueOptions = {"--picture", "--id3v2-version"};
+    for (const TagFieldInfo& info : TagFields()) {
+        if (HasOption(info)) valueOptions.push_back(info.option);
+    }
     Arguments parsed(args, valueOptions, {"--no-picture", "--remove", "--drop-unconvertible"});
     const std::string& path = parsed.File();
     if (parsed.Has("--remove")) {

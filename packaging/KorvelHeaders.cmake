@@ -27,6 +27,8 @@ function(korvel_header_closure out)
       message(FATAL_ERROR "Public header ${header} not found under lib/ or the generated folder")
     endif()
     list(APPEND result "${header}|${found}")
+    # A changed include line changes the closure: configure again then.
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${found}")
     file(STRINGS "${found}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
     get_filename_component(folder "${header}" DIRECTORY)
     foreach(line IN LISTS lines)

@@ -9,9 +9,12 @@
 #include <QMouseEvent>
 #include <QToolButton>
 
+#include "controls/BatchString.h"
+#include "controls/FieldState.h"
 #include "controls/FieldText.h"
 #include "controls/QtMessages.h"
 #include "controls/Twips.h"
+#include "controls/cTextBox.h"
 #include "core/Numeric.h"
 #include "errors/KorvelException.h"
 
@@ -42,7 +45,11 @@ constexpr int kErrObjectNotSet = 91;
 
 }  // namespace
 
-ID3v1::ID3v1(QWidget* parent) : QWidget(parent) {
+ID3v1::ID3v1(QWidget* parent)
+    : QWidget(parent),
+      m_converter(std::make_unique<BatchString>()),
+      m_boxCommands(std::make_unique<cTextBox>()),
+      m_fields(std::make_unique<FieldSet>()) {
     RegisterControlTypes();
     setObjectName(QStringLiteral("ID3v1"));
     m_genres = korvel::ID3V1Tag().GenreList();
@@ -86,7 +93,7 @@ ID3v1::ID3v1(QWidget* parent) : QWidget(parent) {
     for (QWidget* field : std::initializer_list<QWidget*>{m_txtTitle, m_txtArtist, m_txtAlbum,
                                                           m_txtYear, m_cmbGenre, m_txtTrack,
                                                           m_txtComment}) {
-        m_fields.Add(field);
+        m_fields->Add(field);
     }
     // The four boxes with the format menu: no menu of their own, the right
     // mouse button opens mnuFormat instead.
@@ -105,6 +112,15 @@ ID3v1::ID3v1(QWidget* parent) : QWidget(parent) {
 }
 
 ID3v1::~ID3v1() = default;
+
+bool ID3v1::Enabled() const { return m_fields->EnabledFlag(); }
+
+void ID3v1::EditUndo() { m_boxCommands->Undo(); }
+void ID3v1::EditCut() { m_boxCommands->Cut(); }
+void ID3v1::EditCopy() { m_boxCommands->Copy(); }
+void ID3v1::EditPaste() { m_boxCommands->Paste(); }
+void ID3v1::EditDelete() { m_boxCommands->Delete(true); }
+void ID3v1::EditSelectAll() { m_boxCommands->SelectAll(); }
 
 QLineEdit* ID3v1::AddBox(const char* name, int maxLength, Field field) {
     auto* box = new QLineEdit(this);
@@ -235,7 +251,7 @@ void ID3v1::changeEvent(QEvent* event) {
     if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
         LayoutChildren();
     } else if (event->type() == QEvent::PaletteChange) {
-        m_fields.RefreshColours();
+        m_fields->RefreshColours();
     }
 }
 
@@ -329,7 +345,7 @@ void ID3v1::setID3v1xTag(korvel::ID3V1TagPtr tag) {
 void ID3v1::ShowCurrentTag() {
     if (!m_tag) {
         Clear();
-        m_fields.Lock(true);
+        m_fields->Lock(true);
         m_chkID3v1->setChecked(false);
         return;
     }
@@ -354,7 +370,7 @@ void ID3v1::ShowCurrentTag() {
         OnCheckBoxClicked();
         return;
     }
-    m_fields.Lock(false);
+    m_fields->Lock(false);
     m_chkID3v1->setChecked(true);
 }
 
@@ -372,11 +388,11 @@ void ID3v1::Clear() {
     m_tag.reset();
 }
 
-void ID3v1::setFieldsEnabled(bool enabled) { m_fields.Enable(enabled); }
+void ID3v1::setFieldsEnabled(bool enabled) { m_fields->Enable(enabled); }
 
 bool ID3v1::Locked() const { return m_txtAlbum->isReadOnly(); }
 
-void ID3v1::setLocked(bool locked) { m_fields.Lock(locked); }
+void ID3v1::setLocked(bool locked) { m_fields->Lock(locked); }
 
 int ID3v1::AddTag(korvel::ID3V1TagPtr tag) {
     if (tag) m_tagList.append(std::move(tag));
@@ -390,7 +406,7 @@ ETagEditModeConstants ID3v1::VisibilityMode() const {
 void ID3v1::setVisibilityMode(ETagEditModeConstants mode) {
     m_changed.fill(false);
     if (mode != temEditMany) {
-        m_fields.SetColour(FieldColour::Window);
+        m_fields->SetColour(FieldColour::Window);
         ShowCurrentTag();
         return;
     }
@@ -420,9 +436,9 @@ bool ID3v1::removeTag() const {
 void ID3v1::OnCheckBoxClicked() {
     if (m_chkID3v1->isChecked()) {
         if (!m_tag) m_tag = std::make_shared<korvel::ID3V1Tag>();
-        m_fields.Lock(false);
+        m_fields->Lock(false);
     } else {
-        m_fields.Lock(true);
+        m_fields->Lock(true);
     }
 }
 
@@ -430,14 +446,14 @@ void ID3v1::OnGenreActivated(int index) {
     const int number = m_cmbGenre->GenreNumberAt(index);
     if (number < 0) return;
     m_lblGenreByte->setText(QString::number(number));
-    if (m_fields.EnabledFlag() && FieldColourOf(m_cmbGenre) == FieldColour::ButtonFace) {
+    if (m_fields->EnabledFlag() && FieldColourOf(m_cmbGenre) == FieldColour::ButtonFace) {
         SetFieldColour(m_cmbGenre, FieldColour::Window);
         m_changed[kGenre] = true;
     }
 }
 
 void ID3v1::OnTextChanged(QLineEdit* box, Field field) {
-    if (m_fields.EnabledFlag() && FieldColourOf(box) == FieldColour::ButtonFace) {
+    if (m_fields->EnabledFlag() && FieldColourOf(box) == FieldColour::ButtonFace) {
         SetFieldColour(box, FieldColour::Window);
         m_changed[field] = true;
     }
@@ -465,19 +481,19 @@ bool ID3v1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void ID3v1::ShowFormatMenu(QLineEdit* box, const QPoint& globalPos) {
-    m_converter.Initialize(TrimSpaces(box->text()));
-    m_boxCommands.setTextBox(box);
+    m_converter->Initialize(TrimSpaces(box->text()));
+    m_boxCommands->setTextBox(box);
     box->setFocus(Qt::MouseFocusReason);
 
-    m_mnuEditUndo->setEnabled(m_boxCommands.CanUndo());
-    m_mnuEditCut->setEnabled(m_boxCommands.CanCut());
-    m_mnuEditCopy->setEnabled(m_boxCommands.CanCopy());
-    m_mnuEditPaste->setEnabled(m_boxCommands.CanPaste());
-    m_mnuEditDelete->setEnabled(m_boxCommands.CanCut());
-    m_mnuEditSelectAll->setEnabled(m_boxCommands.CanSelectAll());
+    m_mnuEditUndo->setEnabled(m_boxCommands->CanUndo());
+    m_mnuEditCut->setEnabled(m_boxCommands->CanCut());
+    m_mnuEditCopy->setEnabled(m_boxCommands->CanCopy());
+    m_mnuEditPaste->setEnabled(m_boxCommands->CanPaste());
+    m_mnuEditDelete->setEnabled(m_boxCommands->CanCut());
+    m_mnuEditSelectAll->setEnabled(m_boxCommands->CanSelectAll());
     // A read-only box keeps its text: the case conversions are offered only
     // where the user may edit.
-    const bool canFormat = !m_converter.Value().isEmpty() && !box->isReadOnly();
+    const bool canFormat = !m_converter->Value().isEmpty() && !box->isReadOnly();
     m_mnuFormatFirstLetter->setEnabled(canFormat);
     m_mnuFormatUpperCase->setEnabled(canFormat);
     m_mnuFormatLowerCase->setEnabled(canFormat);
@@ -486,7 +502,7 @@ void ID3v1::ShowFormatMenu(QLineEdit* box, const QPoint& globalPos) {
     QPointer<QLineEdit> target = box;
     m_mnuFormat->exec(globalPos);
     if (m_formatChosen && target) {
-        const QString converted = TrimSpaces(m_converter.Convert());
+        const QString converted = TrimSpaces(m_converter->Convert());
         if (!converted.isEmpty()) target->setText(converted);
     }
     m_formatChosen = false;
@@ -494,11 +510,11 @@ void ID3v1::ShowFormatMenu(QLineEdit* box, const QPoint& globalPos) {
 
 void ID3v1::OnEditItem(void (ID3v1::*command)()) {
     (this->*command)();
-    m_converter.Initialize(QString());
+    m_converter->Initialize(QString());
 }
 
 void ID3v1::OnFormatItem(int32_t conversion) {
-    m_converter.setConversion(conversion);
+    m_converter->setConversion(conversion);
     m_formatChosen = true;
 }
 

@@ -12,16 +12,14 @@
 // not a number, throw korvel::KorvelException.
 #include <array>
 #include <cstdint>
+#include <memory>
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QList>
 #include <QWidget>
 
-#include "controls/BatchString.h"
 #include "controls/ControlTypes.h"
-#include "controls/FieldState.h"
-#include "controls/cTextBox.h"
 #include "id3v1/ID3V1Tag.h"
 
 class QAction;
@@ -30,6 +28,11 @@ class QMenu;
 class QToolButton;
 
 namespace korvel::controls {
+
+class BatchString;
+class FieldSet;
+class GenreComboBox;
+class cTextBox;
 
 class ID3v1 : public QWidget {
     Q_OBJECT
@@ -102,7 +105,7 @@ public:
     // colour (v true) or writable with the window colour. Neither touches the
     // check box, the buttons or the menu. (QWidget::setEnabled is the widget's
     // own state and is left to the host.)
-    bool Enabled() const { return m_fields.EnabledFlag(); }
+    bool Enabled() const;
     void setFieldsEnabled(bool enabled);
     bool Locked() const;
     void setLocked(bool locked);
@@ -164,15 +167,15 @@ private:
     void Step(int delta);
 
     // Menu commands on the box the menu was opened for.
-    void EditUndo() { m_boxCommands.Undo(); }
-    void EditCut() { m_boxCommands.Cut(); }
-    void EditCopy() { m_boxCommands.Copy(); }
-    void EditPaste() { m_boxCommands.Paste(); }
-    void EditDelete() { m_boxCommands.Delete(true); }
-    void EditSelectAll() { m_boxCommands.SelectAll(); }
+    void EditUndo();
+    void EditCut();
+    void EditCopy();
+    void EditPaste();
+    void EditDelete();
+    void EditSelectAll();
 
-    BatchString m_converter;
-    cTextBox m_boxCommands;
+    std::unique_ptr<BatchString> m_converter;
+    std::unique_ptr<cTextBox> m_boxCommands;
     korvel::ID3V1TagPtr m_tag;
     int32_t m_tagIndex = 0;
     QList<korvel::ID3V1TagPtr> m_tagList;
@@ -204,7 +207,7 @@ private:
     QAction* m_mnuFormatUpperCase = nullptr;
     QAction* m_mnuFormatLowerCase = nullptr;
     QAction* m_mnuCancel = nullptr;
-    FieldSet m_fields;
+    std::unique_ptr<FieldSet> m_fields;
     QSize m_size;
 };
 

@@ -22,17 +22,19 @@
 // Two design-time properties, Mode ("V2A") and FrameListVisible ("FRL"), are
 // kept by the host through a PropertyBag.
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include <QList>
 #include <QVariant>
 #include <QWidget>
 
 #include "controls/ControlTypes.h"
-#include "controls/FieldState.h"
 #include "controls/PropertyBag.h"
 #include "core/Picture.h"
 #include "id3v1/Genres.h"
 #include "id3v2/ID3V2Tag.h"
+#include "id3v2/TagFields.h"
 #include "id3v230/ID3V230.h"
 
 class QCheckBox;
@@ -45,6 +47,9 @@ class QTabWidget;
 class QTreeWidget;
 
 namespace korvel::controls {
+
+class FieldSet;
+class GenreComboBox;
 
 class ID3v2 : public QWidget, public PersistentControl {
     Q_OBJECT
@@ -90,9 +95,9 @@ public:
     // when v is false. The three multi-line boxes stay scrollable when
     // disabled: they are then read-only with the button-face colour.
     // (QWidget::setEnabled is the widget's own state and is left to the host.)
-    bool Enabled() const { return m_fields.EnabledFlag(); }
+    bool Enabled() const;
     void setFieldsEnabled(bool enabled);
-    bool Locked() const { return m_fields.LockedFlag(); }
+    bool Locked() const;
     void setLocked(bool locked);
 
     // What the user asked for, for the host to carry out.
@@ -116,13 +121,19 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
+    // The fields of the field table the editor shows, each in the box the
+    // table names, in table order.
+    static const std::vector<const korvel::TagFieldInfo*>& Fields();
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
-    QLineEdit* AddLine(QWidget* panel, const char* name);
-    QPlainTextEdit* AddMultiLine(QWidget* parent, const char* name);
+    // The box of a field (null for a field the editor does not show).
+    QWidget* FieldBox(const korvel::TagFieldInfo& info) const;
+    QLineEdit* AddLine(QWidget* panel, korvel::TagField field);
+    QPlainTextEdit* AddMultiLine(QWidget* parent, korvel::TagField field);
     QLabel* AddCaption(QWidget* panel, const char* name, const QString& caption);
     void BuildHeader();
     void BuildTopPanel();
@@ -162,7 +173,7 @@ private:
     korvel::GenresPtr m_genres;
     EID3v2Apperance m_mode = v2aDefault;
     bool m_frameListVisible = true;
-    FieldSet m_fields;
+    std::unique_ptr<FieldSet> m_fields;
 
     QCheckBox* m_chkID3v2 = nullptr;
     QLabel* m_lblVersion = nullptr;
@@ -172,24 +183,12 @@ private:
     QWidget* m_grpBottom = nullptr;
     QWidget* m_grpPicture = nullptr;
     QLineEdit* m_txtTitle = nullptr;
-    QLineEdit* m_txtArtist = nullptr;
-    QLineEdit* m_txtAlbum = nullptr;
-    QLineEdit* m_txtYear = nullptr;
-    QLineEdit* m_txtTrack = nullptr;
     GenreComboBox* m_cmbGenre = nullptr;
     QLabel* m_lblGenreByte = nullptr;
-    QPlainTextEdit* m_txtComment = nullptr;
-    QLineEdit* m_txtComposer = nullptr;
-    QLineEdit* m_txtOriginalArtist = nullptr;
-    QLineEdit* m_txtCopyright = nullptr;
-    QLineEdit* m_txtURL = nullptr;
-    QLineEdit* m_txtEncodedBy = nullptr;
     QLabel* m_picMain = nullptr;
     QPushButton* m_cmdLoadPicture = nullptr;
     QPushButton* m_cmdClearPicture = nullptr;
     QTabWidget* m_sstLyrics = nullptr;
-    QPlainTextEdit* m_txtLyrics = nullptr;
-    QPlainTextEdit* m_txtSyncedLyrics = nullptr;
     QTreeWidget* m_lvwFrames = nullptr;
     QList<QLabel*> m_captions;  // the captions of both text panels
 

@@ -4,6 +4,7 @@
 
 #include <QEvent>
 
+#include "controls/FieldState.h"
 #include "controls/QtMessages.h"
 #include "controls/Twips.h"
 
@@ -29,7 +30,7 @@ QString DisplayText(const std::string& text) {
 
 }  // namespace
 
-Lyrics::Lyrics(QWidget* parent) : QWidget(parent) {
+Lyrics::Lyrics(QWidget* parent) : QWidget(parent), m_fields(std::make_unique<FieldSet>()) {
     RegisterControlTypes();
     setObjectName(QStringLiteral("Lyrics"));
 
@@ -52,13 +53,17 @@ Lyrics::Lyrics(QWidget* parent) : QWidget(parent) {
     m_txtLyrics->setTabChangesFocus(true);
     for (QWidget* field : std::initializer_list<QWidget*>{m_txtTitle, m_txtArtist, m_txtAlbum,
                                                           m_txtAuthor, m_txtLyrics}) {
-        m_fields.Add(field);
+        m_fields->Add(field);
     }
-    m_fields.Lock(true);
+    m_fields->Lock(true);
     LayoutChildren();
 }
 
 Lyrics::~Lyrics() = default;
+
+bool Lyrics::Enabled() const { return m_fields->EnabledFlag(); }
+
+bool Lyrics::Locked() const { return m_fields->LockedFlag(); }
 
 QLineEdit* Lyrics::AddBox(const char* name) {
     auto* box = new QLineEdit(this);
@@ -73,7 +78,7 @@ void Lyrics::setLyricsTag(korvel::LyricsTagPtr tag) {
     m_chkLyrics->setEnabled(false);
     if (!m_tag || m_tag->Version() == korvel::lvcUnknown) {
         m_chkLyrics->setEnabled(true);
-        m_fields.Lock(true);
+        m_fields->Lock(true);
         return;
     }
     m_chkLyrics->setChecked(true);
@@ -95,7 +100,7 @@ void Lyrics::Clear() {
 }
 
 void Lyrics::setFieldsEnabled(bool enabled) {
-    m_fields.Enable(enabled);
+    m_fields->Enable(enabled);
     if (!enabled) {
         m_txtLyrics->setEnabled(true);
         m_txtLyrics->setReadOnly(true);
@@ -103,7 +108,7 @@ void Lyrics::setFieldsEnabled(bool enabled) {
     }
 }
 
-void Lyrics::setLocked(bool locked) { m_fields.Lock(locked); }
+void Lyrics::setLocked(bool locked) { m_fields->Lock(locked); }
 
 bool Lyrics::removeTag() const {
     return m_chkLyrics->isEnabledTo(this) && !m_chkLyrics->isChecked();
@@ -114,9 +119,9 @@ bool Lyrics::HasTag() const { return m_chkLyrics->isChecked(); }
 void Lyrics::OnCheckBoxClicked() {
     if (m_chkLyrics->isChecked()) {
         if (!m_tag) m_tag = std::make_shared<korvel::LyricsTag>();
-        m_fields.Lock(false);
+        m_fields->Lock(false);
     } else {
-        m_fields.Lock(true);
+        m_fields->Lock(true);
     }
 }
 
@@ -169,7 +174,7 @@ void Lyrics::changeEvent(QEvent* event) {
         LayoutChildren();
         updateGeometry();
     } else if (event->type() == QEvent::PaletteChange) {
-        m_fields.RefreshColours();
+        m_fields->RefreshColours();
     }
 }
 

@@ -3,6 +3,8 @@
 // and the lyrics text) read-only. A check box says whether the file carries a
 // tag. Every public member is also reachable by name through the Qt property
 // system.
+#include <memory>
+
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,10 +13,11 @@
 #include <QWidget>
 
 #include "controls/ControlTypes.h"
-#include "controls/FieldState.h"
 #include "lyrics3/LyricsTag.h"
 
 namespace korvel::controls {
+
+class FieldSet;
 
 class Lyrics : public QWidget {
     Q_OBJECT
@@ -44,9 +47,9 @@ public:
     // copied from) but read-only with the button-face colour. Locked = v: the
     // fields enabled, read-only v, button face when v. (QWidget::setEnabled is
     // the widget's own state and is left to the host.)
-    bool Enabled() const { return m_fields.EnabledFlag(); }
+    bool Enabled() const;
     void setFieldsEnabled(bool enabled);
-    bool Locked() const { return m_fields.LockedFlag(); }
+    bool Locked() const;
     void setLocked(bool locked);
 
     bool removeTag() const;
@@ -65,7 +68,7 @@ private:
     void LayoutChildren();
 
     korvel::LyricsTagPtr m_tag;
-    FieldSet m_fields;
+    std::unique_ptr<FieldSet> m_fields;
     QCheckBox* m_chkLyrics = nullptr;
     QLineEdit* m_txtTitle = nullptr;
     QLineEdit* m_txtArtist = nullptr;

@@ -16,28 +16,6 @@ namespace korvel::controls {
 
 namespace {
 
-// The field names and the editors' boxes that show them, in field order.
-struct FieldBox {
-    const char* field;
-    const char* box;
-};
-constexpr FieldBox kFieldBoxes[] = {
-    {"Title", "txtTitle"},
-    {"Artist", "txtArtist"},
-    {"Album", "txtAlbum"},
-    {"Year", "txtYear"},
-    {"Track", "txtTrack"},
-    {"Genre", "cmbGenre"},
-    {"Comment", "txtComment"},
-    {"Composer", "txtComposer"},
-    {"OriginalArtist", "txtOriginalArtist"},
-    {"Copyright", "txtCopyright"},
-    {"UserURL", "txtURL"},
-    {"EncodedBy", "txtEncodedBy"},
-    {"LyricsUnsynced", "txtLyrics"},
-    {"LyricsSynced", "txtSyncedLyrics"},
-};
-
 const QString kGenre = QStringLiteral("Genre");
 const QString kGenreNumber = QStringLiteral("GenreNumber");
 
@@ -49,13 +27,6 @@ void SetPlaceholder(QWidget* field, const QString& text) {
     } else if (auto* combo = qobject_cast<QComboBox*>(field); combo && combo->lineEdit()) {
         combo->lineEdit()->setPlaceholderText(text);
     }
-}
-
-QString FieldText(const QWidget* field) {
-    if (auto* line = qobject_cast<const QLineEdit*>(field)) return line->text();
-    if (auto* plain = qobject_cast<const QPlainTextEdit*>(field)) return plain->toPlainText();
-    if (auto* combo = qobject_cast<const QComboBox*>(field)) return combo->currentText();
-    return QString();
 }
 
 }  // namespace
@@ -78,10 +49,11 @@ QString StoredGenreText(const korvel::Genres& genres, const QString& numberText,
 SharedFields::SharedFields(QWidget* editor)
     : QObject(editor), m_editor(editor) {
     m_isID3v1 = qobject_cast<ID3v1*>(editor) != nullptr;
-    for (const FieldBox& entry : kFieldBoxes) {
-        QWidget* box = editor->findChild<QWidget*>(QString::fromLatin1(entry.box));
+    // The ID3v1 editor names the boxes of its fields as the ID3v2 editor does.
+    for (const korvel::TagFieldInfo* info : ID3v2::Fields()) {
+        QWidget* box = editor->findChild<QWidget*>(QString::fromLatin1(info->control));
         if (box == nullptr) continue;
-        const QString name = QString::fromLatin1(entry.field);
+        const QString name = QString::fromLatin1(info->name);
         m_names << name;
         m_fields[name] = box;
         auto changed = [this, name] { m_changed.insert(name); };
@@ -202,7 +174,7 @@ QString SharedFields::Value(const QString& field) const {
     if (field == kGenreNumber) return m_genreNumber ? m_genreNumber->text() : QString();
     const QWidget* box = Field(field);
     if (box == nullptr) return QString();
-    return m_isID3v1 ? FieldText(box) : TrimSpaces(FieldText(box));
+    return m_isID3v1 ? BoxText(box) : TrimSpaces(BoxText(box));
 }
 
 void SharedFields::TickTagBox(bool ticked) {

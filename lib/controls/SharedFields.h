@@ -21,9 +21,9 @@
 //
 // The same object tells the changes of an editor that shows one file (call
 // Reset after the file was loaded). Fields are named by the tag property they
-// show: "Title", "Artist", "Album", "Year", "Track", "Genre", "Comment", and
-// in the ID3v2 editor also "Composer", "OriginalArtist", "Copyright",
-// "UserURL", "EncodedBy", "LyricsUnsynced" and "LyricsSynced".
+// show, as the field table (id3v2/TagFields.h) names it: every field of the
+// ID3v2 editor (ID3v2::Fields), and of those the ID3v1 editor has "Title",
+// "Artist", "Album", "Year", "Track", "Genre" and "Comment".
 #include <map>
 #include <optional>
 

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <system_error>
 
+#include "core/BinaryFile.h"
 #include "core/CodePageDetection.h"
 #include "core/FileRoutines.h"
 #include "core/ReplacementFile.h"

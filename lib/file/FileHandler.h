@@ -8,7 +8,6 @@
 #include <optional>
 #include <string>
 
-#include "core/BinaryFile.h"
 #include "core/CodePage.h"
 #include "core/FileSystemInfo.h"
 #include "core/Types.h"
@@ -22,6 +21,7 @@
 
 namespace korvel {
 
+class BinaryFile;
 class ID3V230;
 using ID3V230Ptr = std::shared_ptr<ID3V230>;
 

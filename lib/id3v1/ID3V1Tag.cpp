@@ -7,6 +7,7 @@
 #include "core/Ansi.h"
 #include "core/Numeric.h"
 #include "errors/KorvelException.h"
+#include "xml/XmlNodes.h"
 
 namespace korvel {
 

@@ -11,9 +11,10 @@
 #include "core/CodePage.h"
 #include "core/Types.h"
 #include "id3v1/Genres.h"
-#include "xml/XmlNodes.h"
 
 namespace korvel {
+
+struct XmlElement;  // xml/XmlNodes.h
 
 enum EID3TagConstants : int32_t {
     ID3Unknown = 0,  // no tag / not decided

@@ -21,9 +21,10 @@
 #include "id3v2/ID3V24Tag.h"
 #include "id3v2/ID3V2Helpers.h"
 #include "id3v2/TagFields.h"
-#include "xml/XmlNodes.h"
 
 namespace korvel {
+
+struct XmlElement;  // xml/XmlNodes.h
 
 class ID3V2Tag {
 public:

@@ -45,6 +45,7 @@ struct TagFieldInfo {
     const char* descriptor;  // the description that picks the frame among its kind
     const char* option;      // korvel v2's option ("--title"); "" for none
     const char* control;     // the ID3v2 editor's box ("txtTitle"); "" for none
+    bool multiLine;          // the value may run over several lines (comment, lyrics)
     bool facade;             // a property of the version-independent facade
     uint8_t xmlVersions;     // bit v: the XML names the frame by the field in version 2.v
 };

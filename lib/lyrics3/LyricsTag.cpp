@@ -8,6 +8,7 @@
 #include "core/Numeric.h"
 #include "errors/KorvelException.h"
 #include "id3v1/ID3V1Tag.h"
+#include "xml/XmlNodes.h"
 
 namespace korvel {
 

@@ -12,11 +12,13 @@
 
 #include "core/CodePage.h"
 #include "core/Collection.h"
+#include "core/Types.h"
 #include "errors/TagError.h"
 #include "errors/cError.h"
-#include "xml/XmlNodes.h"
 
 namespace korvel {
+
+struct XmlElement;  // xml/XmlNodes.h
 
 enum ELyricsVersionConstants : int32_t {
     lvcUnknown = 0,  // no Lyrics3 tag found

@@ -6,6 +6,7 @@
 #include <limits>
 #include <optional>
 
+#include "core/BinaryFile.h"
 #include "core/Numeric.h"
 #include "errors/KorvelException.h"
 #include "id3v2/ID3V2Helpers.h"

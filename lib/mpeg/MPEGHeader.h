@@ -9,11 +9,12 @@
 #include <memory>
 #include <string>
 
-#include "core/BinaryFile.h"
 #include "errors/cError.h"
-#include "xml/XmlNodes.h"
 
 namespace korvel {
+
+class BinaryFile;
+struct XmlElement;  // xml/XmlNodes.h
 
 // True when the 32-bit big-endian value is a frame header this library
 // accepts: 11 sync bits, no reserved version, layer, sampling-rate index or

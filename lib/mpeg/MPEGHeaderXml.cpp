@@ -1,6 +1,8 @@
 // The XML description of the first audio frame header.
 #include "mpeg/MPEGHeader.h"
 
+#include "xml/XmlNodes.h"
+
 namespace korvel {
 
 std::string MPEGHeader::xml(XmlElement* BaseNode) const {

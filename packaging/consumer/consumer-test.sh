@@ -5,7 +5,8 @@
 # folder against that prefix alone, twice: with find_package(Korvel) and with
 # pkg-config (korvel-widgets). Each build also compiles one file that includes
 # every installed header, which fails if a public header includes one that was
-# not installed. Both consumers must read the file as expected.
+# not installed; the library's internal helpers must not be installed at all.
+# Both consumers must read the file as expected.
 set -euo pipefail
 build=$(cd "$1" && pwd)
 mp3=$2
@@ -21,6 +22,12 @@ cmake --install "$build" --prefix "$prefix" > "$work/install.log" ||
 version=$(sed -n 's/^#define KORVEL_VERSION_STRING "\(.*\)"$/\1/p' \
   "$prefix/include/korvel/core/Version.h")
 [ -n "$version" ] || { echo "installed core/Version.h has no version"; exit 1; }
+# The library's internal helpers stay behind the classes that use them.
+for internal in core/Ansi.h core/BinaryFile.h xml/XmlNodes.h id3v2/TagContents.h id3v230/RawTag.h \
+    id3v230/ID3LibBinding.h id3v230/ID3LibSupport.h controls/FieldState.h controls/FieldText.h \
+    controls/BatchString.h controls/cTextBox.h; do
+  [ ! -e "$prefix/include/korvel/$internal" ] || { echo "internal header $internal is installed"; exit 1; }
+done
 
 # Nothing of the source tree or of the build may be reachable from here on.
 mkdir "$work/src"

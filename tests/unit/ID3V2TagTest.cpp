@@ -11,6 +11,7 @@
 #include "support/ID3V2Builder.h"
 #include "support/Mp3Builder.h"
 #include "support/TestSupport.h"
+#include "xml/XmlNodes.h"
 
 using namespace korvel;
 using namespace korvel::test;

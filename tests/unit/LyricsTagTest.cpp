@@ -8,6 +8,7 @@
 #include "lyrics3/LyricsTag.h"
 #include "support/Mp3Builder.h"
 #include "support/TestSupport.h"
+#include "xml/XmlNodes.h"
 
 using namespace korvel;
 using test::B;
