@@ -160,7 +160,7 @@ void WriteGenre(Tag& tag, const FieldValues& values) {
     const auto genre = values.find(QStringLiteral("Genre"));
     if (genre == values.end()) return;
     const auto number = values.find(QStringLiteral("GenreNumber"));
-    const korvel::Genres genres;
+    const korvel::Genres& genres = *korvel::Genres::Standard();
     tag.setGenre(Utf8(korvel::controls::StoredGenreText(
         genres, number == values.end() ? QString() : number->second, genre->second)));
 }
@@ -328,7 +328,7 @@ QString WriteChanges(const QString& path, const TagChanges& changes) {
 }
 
 QString GenreNumberOf(const QString& name) {
-    const korvel::Genres genres;
+    const korvel::Genres& genres = *korvel::Genres::Standard();
     for (const GenrePtr& genre : genres) {
         if (Text(genre->Description()) == name) return QString::number(genre->Num());
     }

@@ -119,7 +119,7 @@ void AddFrameRows(QTreeWidget* list, const Reader& reader) {
 ID3v2::ID3v2(QWidget* parent) : QWidget(parent) {
     RegisterControlTypes();
     setObjectName(QStringLiteral("ID3v2"));
-    m_genres = std::make_shared<korvel::Genres>();
+    m_genres = korvel::Genres::Standard();
 
     // Created in tab order.
     BuildHeader();

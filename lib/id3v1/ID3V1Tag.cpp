@@ -6,7 +6,7 @@
 
 namespace korvel {
 
-ID3V1Tag::ID3V1Tag() : m_genres(std::make_shared<Genres>()) {}
+ID3V1Tag::ID3V1Tag() : m_genres(Genres::Standard()) {}
 
 std::string ID3V1Tag::BytesToField(const Bytes& bytes, int first, int last) {
     std::string raw;
