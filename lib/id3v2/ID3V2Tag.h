@@ -56,6 +56,9 @@ public:
     // The tag as an XML document (version, size, one property per frame);
     // BaseNode, when given, receives the top element "ID3V2Tag".
     std::string xml(XmlElement* BaseNode = nullptr);
+    // Library-internal: the content of that element, added to `top` (a
+    // larger document's element, without a document of its own).
+    void FillXml(pugi::xml_node top);
 
     // True when the tag can be saved (version 2.3 with id3lib available);
     // otherwise LastError tells why.
