@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "file/FileHandler.h"
 #include "core/BinaryFile.h"
@@ -169,4 +171,18 @@ TEST(ID3V2Corpus, BareTagsReadRightWhenAudioFollows) {
     EXPECT_EQ(withAudio("taglib/extended-header.mp3"), "2.4 7 Druids");
     const std::string ext = withAudio("mutagen/id3v24_extended_header.id3");
     EXPECT_EQ(ext.rfind("2.4 7 ", 0), 0u) << ext;
+}
+
+TEST(ID3V2Corpus, SameReadingWithAndWithoutId3lib) {
+    if (!test::CorpusAvailable()) GTEST_SKIP() << "corpus not available";
+    const std::filesystem::path root = test::CorpusPath("");
+    std::vector<std::string> paths;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+        const std::string name = entry.path().filename().string();
+        if (entry.is_regular_file() && name != "MANIFEST.tsv" && name != "LICENSES.txt") {
+            paths.push_back(entry.path().string());
+        }
+    }
+    std::sort(paths.begin(), paths.end());
+    test::ExpectSameReadingWithAndWithoutId3lib(paths);
 }

@@ -1,5 +1,7 @@
 #include "support/TestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -9,7 +11,10 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <stdexcept>
+
+#include <pugixml.hpp>
 
 namespace korvel::test {
 
@@ -119,6 +124,41 @@ std::string Fingerprint(const Bytes& bytes) {
         h *= 1099511628211ull;
     }
     return std::to_string(bytes.size()) + ":" + std::to_string(h);
+}
+
+namespace {
+
+// The ID3v2 elements of korvel xml's output, in file order.
+std::vector<std::string> ID3v2Descriptions(const std::string& xml) {
+    pugi::xml_document doc;
+    EXPECT_TRUE(doc.load_string(xml.c_str(), pugi::parse_default & ~pugi::parse_eol));
+    std::vector<std::string> descriptions;
+    for (const pugi::xpath_node& tag : doc.select_nodes("//ID3V2Tag")) {
+        std::ostringstream text;
+        tag.node().print(text);
+        descriptions.push_back(text.str());
+    }
+    return descriptions;
+}
+
+}  // namespace
+
+void ExpectSameReadingWithAndWithoutId3lib(const std::vector<std::string>& paths) {
+    std::string files;
+    for (const std::string& path : paths) files += " " + ShellQuote(path);
+    const std::string internal = "KORVEL_ID3LIB=/nonexistent/libid3.so ";
+    const std::string info = ShellQuote(CliPath()) + " info" + files;
+    std::string rows, internalRows, failures, internalFailures;
+    EXPECT_EQ(Run(info, &rows, &failures), Run(internal + info, &internalRows, &internalFailures));
+    EXPECT_EQ(rows, internalRows);
+    EXPECT_EQ(failures, internalFailures);
+
+    const std::string xml = ShellQuote(CliPath()) + " xml" + files;
+    std::string described, internalDescribed;
+    EXPECT_EQ(Run(xml, &described), Run(internal + xml, &internalDescribed));
+    const std::vector<std::string> descriptions = ID3v2Descriptions(described);
+    EXPECT_EQ(descriptions, ID3v2Descriptions(internalDescribed));
+    EXPECT_FALSE(descriptions.empty());
 }
 
 }  // namespace korvel::test

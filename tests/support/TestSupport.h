@@ -54,6 +54,11 @@ std::string ShellQuote(const std::string& text);
 // The korvel command-line tool built with the tests.
 std::string CliPath();
 
+// Runs korvel info and korvel xml over the files with id3lib present (the
+// default) and switched off, and expects the same output, failures and exit
+// status from korvel info and the same ID3v2 descriptions from korvel xml.
+void ExpectSameReadingWithAndWithoutId3lib(const std::vector<std::string>& paths);
+
 // True when a program is on the PATH.
 bool HaveProgram(const std::string& name);
 
