@@ -207,6 +207,7 @@ void ID3V230::RenderFrames(const ID3LibBinding& lib, const std::string& folder, 
             }
         }
         if (next != count) throw KorvelException("UpdateTag", "id3lib wrote frames that were not asked for.");
+        if (rendered) scratch.Rendered();
     } catch (const KorvelException&) {
         scratch.RequireRoom();
         throw;
