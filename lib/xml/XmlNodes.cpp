@@ -103,24 +103,25 @@ pugi::xml_node CreateBinaryPropertyNode(pugi::xml_node parent, const std::string
 std::string Base64Encode(const uint8_t* data, size_t size) {
     static constexpr char kAlphabet[] =
         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    out.reserve((size + 2) / 3 * 4);
+    // Written through a pointer into text of its final length: pictures make
+    // texts of hundreds of kilobytes.
+    std::string out((size + 2) / 3 * 4, '=');
+    char* p = out.data();
     size_t i = 0;
-    for (; i + 3 <= size; i += 3) {
+    for (; i + 3 <= size; i += 3, p += 4) {
         const uint32_t v = (uint32_t{data[i]} << 16) | (uint32_t{data[i + 1]} << 8) | data[i + 2];
-        out += kAlphabet[(v >> 18) & 0x3F];
-        out += kAlphabet[(v >> 12) & 0x3F];
-        out += kAlphabet[(v >> 6) & 0x3F];
-        out += kAlphabet[v & 0x3F];
+        p[0] = kAlphabet[(v >> 18) & 0x3F];
+        p[1] = kAlphabet[(v >> 12) & 0x3F];
+        p[2] = kAlphabet[(v >> 6) & 0x3F];
+        p[3] = kAlphabet[v & 0x3F];
     }
     const size_t rest = size - i;
     if (rest > 0) {
         uint32_t v = uint32_t{data[i]} << 16;
         if (rest == 2) v |= uint32_t{data[i + 1]} << 8;
-        out += kAlphabet[(v >> 18) & 0x3F];
-        out += kAlphabet[(v >> 12) & 0x3F];
-        out += rest == 2 ? kAlphabet[(v >> 6) & 0x3F] : '=';
-        out += '=';
+        p[0] = kAlphabet[(v >> 18) & 0x3F];
+        p[1] = kAlphabet[(v >> 12) & 0x3F];
+        if (rest == 2) p[2] = kAlphabet[(v >> 6) & 0x3F];
     }
     return out;
 }
