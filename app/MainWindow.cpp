@@ -27,6 +27,7 @@
 
 #include "AppInfo.h"
 #include "BusyCursor.h"
+#include "CodePageMenu.h"
 #include "FolderModel.h"
 #include "FolderSession.h"
 #include "LibraryPanel.h"
@@ -268,6 +269,10 @@ void MainWindow::BuildMenu() {
     QAction* quit = file->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
     quit->setObjectName(QStringLiteral("mnuFileExit"));
     quit->setShortcut(QKeySequence::Quit);
+    // The code page of legacy text: the shown file is read again in the new one.
+    auto* encoding = new CodePageMenu(m_settings.get(), this);
+    menuBar()->addMenu(encoding);
+    connect(encoding, &CodePageMenu::chosen, this, &MainWindow::UndoChanges);
 }
 
 // ---------------------------------------------------------------- settings

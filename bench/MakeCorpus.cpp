@@ -17,20 +17,15 @@
 #include <string>
 #include <vector>
 
+#include "support/ID3V2Builder.h"
+#include "support/Mp3Builder.h"
+
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using korvel::Bytes;
+using namespace korvel::test;
 
 void Append(Bytes& out, const Bytes& more) { out.insert(out.end(), more.begin(), more.end()); }
-void Append(Bytes& out, const std::string& text) { out.insert(out.end(), text.begin(), text.end()); }
-
-void AppendBigEndian(Bytes& out, uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(value >> shift));
-}
-
-void AppendSyncsafe(Bytes& out, uint32_t value) {
-    for (int shift = 21; shift >= 0; shift -= 7) out.push_back(static_cast<uint8_t>((value >> shift) & 0x7F));
-}
 
 // A JPEG picture of a noisy gradient, `side` pixels square.
 Bytes MakePicture(int side, std::mt19937& rng) {
@@ -86,62 +81,20 @@ std::vector<Bytes> MakePictures(std::mt19937& rng) {
 
 // Text in the frame's encoding: Latin-1 as it is, or UTF-16 with a BOM
 // (v2.3) / UTF-8 (v2.4) for the "wide" variant.
-Bytes EncodeText(const std::string& text, bool wide, int major) {
-    Bytes out;
-    if (!wide) {
-        out.push_back(0);
-        Append(out, text);
-    } else if (major == 3) {
-        out.push_back(1);
-        out.push_back(0xFF);
-        out.push_back(0xFE);
-        for (char c : text) {
-            out.push_back(static_cast<uint8_t>(c));
-            out.push_back(0);
-        }
-    } else {
-        out.push_back(3);
-        Append(out, text);
-    }
-    return out;
-}
-
-Bytes Frame(const std::string& id, const Bytes& body, int major) {
-    Bytes out;
-    Append(out, id);
-    if (major == 4) {
-        AppendSyncsafe(out, static_cast<uint32_t>(body.size()));
-    } else {
-        AppendBigEndian(out, static_cast<uint32_t>(body.size()));
-    }
-    out.push_back(0);
-    out.push_back(0);
-    Append(out, body);
-    return out;
-}
-
 Bytes TextFrame(const std::string& id, const std::string& text, bool wide, int major) {
-    return Frame(id, EncodeText(text, wide, major), major);
+    const uint8_t version = static_cast<uint8_t>(major);
+    if (!wide) return Frame(version, id, Latin1(text));
+    return Frame(version, id, major == 3 ? Utf16Text(text) : Text(3, B(text)));
 }
 
 // COMM / USLT: encoding, language, empty description, text.
 Bytes LanguageFrame(const std::string& id, const std::string& text, int major) {
-    Bytes body{0};
-    Append(body, std::string("eng"));
-    body.push_back(0);
-    Append(body, text);
-    return Frame(id, body, major);
+    return Frame(static_cast<uint8_t>(major), id, CommData("eng", "", text));
 }
 
 Bytes PictureFrame(const Bytes& jpeg, int major) {
-    Bytes body{0};
-    Append(body, std::string("image/jpeg"));
-    body.push_back(0);
-    body.push_back(3);  // front cover
-    Append(body, std::string("cover"));
-    body.push_back(0);
-    Append(body, jpeg);
-    return Frame("APIC", body, major);
+    // Latin-1, the MIME type, front cover, the description "cover".
+    return Frame(static_cast<uint8_t>(major), "APIC", Concat({B("\0image/jpeg\0\x03" "cover\0", 19), jpeg}));
 }
 
 Bytes MakeTag(int index, int major, const Bytes& picture, std::mt19937& rng) {
@@ -168,82 +121,34 @@ Bytes MakeTag(int index, int major, const Bytes& picture, std::mt19937& rng) {
         TextFrame("TLAN", "eng", false, major),
         TextFrame("TSRC", "XX0000000" + std::to_string(index % 10), false, major),
         LanguageFrame("USLT", "Line one of the lyrics\nline two of the lyrics\n", major),
-        Frame("WXXX", Bytes{0, 0, 'h', 't', 't', 'p', ':', '/', '/', 'e', 'x', '.', 'o', 'r', 'g'},
-              major),
+        Frame(static_cast<uint8_t>(major), "WXXX", B("\0\0http://ex.org", 15)),
         TextFrame("TIT3", "Subtitle " + n, wide, major),
     };
     const size_t extra = 1 + rng() % optional.size();  // 10 to 20 frames in all
     for (size_t i = 0; i < extra; ++i) frames.push_back(optional[i]);
 
-    Bytes body;
-    for (const Bytes& f : frames) Append(body, f);
-    body.resize(body.size() + rng() % 2048, 0);  // padding
-
-    Bytes tag;
-    Append(tag, std::string("ID3"));
-    tag.push_back(static_cast<uint8_t>(major));
-    tag.push_back(0);
-    tag.push_back(0);
-    AppendSyncsafe(tag, static_cast<uint32_t>(body.size()));
-    Append(tag, body);
-    return tag;
+    const size_t padding = rng() % 2048;
+    return Tag(static_cast<uint8_t>(major), Concat(frames), 0, padding);
 }
 
 // MPEG-1 layer III, 128 kbit/s, 44.1 kHz, joint stereo: 417 bytes a frame.
 Bytes MakeAudio(int frames, bool xing) {
-    Bytes audio;
-    for (int f = 0; f < frames; ++f) {
-        Bytes frame(417, 0x55);
-        frame[0] = 0xFF;
-        frame[1] = 0xFB;
-        frame[2] = 0x90;
-        frame[3] = 0x44;
-        if (f == 0 && xing) {
-            // The Xing tag sits 32 bytes behind the side information of a
-            // stereo MPEG-1 frame: at offset 36.
-            std::fill(frame.begin() + 4, frame.begin() + 36, 0);
-            const char* magic = "Xing";
-            for (int i = 0; i < 4; ++i) frame[36 + i] = static_cast<uint8_t>(magic[i]);
-            Bytes fields;
-            AppendBigEndian(fields, 3);  // frame count and byte count present
-            AppendBigEndian(fields, static_cast<uint32_t>(frames - 1));
-            AppendBigEndian(fields, static_cast<uint32_t>(417 * (frames - 1)));
-            std::copy(fields.begin(), fields.end(), frame.begin() + 40);
-        }
-        Append(audio, frame);
-    }
-    return audio;
+    Mp3Spec stream;
+    stream.Original = true;
+    stream.Frames = frames;
+    if (xing) stream.Xing = XingSpec{"Xing", 3, static_cast<uint32_t>(frames - 1), static_cast<uint32_t>(417 * (frames - 1))};
+    return BuildFrames(stream);
 }
 
 Bytes MakeLyrics3(int index) {
-    auto field = [](const std::string& id, const std::string& value) {
-        char size[6];
-        std::snprintf(size, sizeof size, "%05zu", value.size());
-        return id + size + value;
-    };
-    std::string block = "LYRICSBEGIN" + field("IND", "10") + field("ETT", "Title " + std::to_string(index)) +
-                        field("EAR", "Artist") + field("LYR", "[00:01]First line\r\n[00:05]Second line");
-    char size[7];
-    std::snprintf(size, sizeof size, "%06zu", block.size());
-    block += size;
-    block += "LYRICS200";
-    return Bytes(block.begin(), block.end());
+    return Lyrics3Tag(Lyrics3Field("IND", "10") + Lyrics3Field("ETT", "Title " + std::to_string(index)) +
+                      Lyrics3Field("EAR", "Artist") + Lyrics3Field("LYR", "[00:01]First line\r\n[00:05]Second line"));
 }
 
 Bytes MakeID3v1(int index) {
-    Bytes tag(128, 0);
-    auto put = [&](size_t at, size_t width, const std::string& text) {
-        for (size_t i = 0; i < width && i < text.size(); ++i) tag[at + i] = static_cast<uint8_t>(text[i]);
-    };
-    put(0, 3, "TAG");
-    put(3, 30, "Title of track " + std::to_string(index));
-    put(33, 30, "Artist " + std::to_string(index % 97));
-    put(63, 30, "Album " + std::to_string(index % 211));
-    put(93, 4, std::to_string(1960 + index % 60));
-    put(97, 28, "A comment");
-    tag[126] = static_cast<uint8_t>(index % 14 + 1);
-    tag[127] = static_cast<uint8_t>(index % 80);
-    return tag;
+    return ID3v1Record("Title of track " + std::to_string(index), "Artist " + std::to_string(index % 97),
+                       "Album " + std::to_string(index % 211), std::to_string(1960 + index % 60), "A comment",
+                       static_cast<uint8_t>(index % 14 + 1), static_cast<uint8_t>(index % 80));
 }
 
 }  // namespace

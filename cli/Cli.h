@@ -54,6 +54,14 @@ std::string EscapeValue(const std::string& value);
 // The same, appended to `out`.
 void AppendEscapedValue(std::string& out, std::string_view value);
 
+// The option that names the code page of the single-byte tag texts (ID3v1,
+// Lyrics3): before the command, and on the commands that read or write them.
+inline constexpr const char* kCodePageOption = "--codepage";
+
+// Makes the named code page (or "auto") the one every file of this run is
+// read and written in. An unknown name is a usage error that names it.
+void UseCodePage(const std::string& name);
+
 // Reads the file into the handler. On failure the handler's error record is
 // printed on stderr and the result is false.
 bool OpenFile(FileHandler& file, const std::string& path);

@@ -20,6 +20,11 @@ bool PrintInfo(const std::string& path, bool several, std::string& report) {
         report += convertLineFeeds(info, true);
         report += '\n';
     }
+    if (!file.UsedCodePage().IsDefault()) {
+        report += "Codepage\t";
+        report += file.UsedCodePage().Name();
+        report += '\n';
+    }
     std::vector<cError> failures;
     for (const AttributeRow& row : AttributeRows(file, &failures)) {
         report += row.Attribute;
@@ -38,7 +43,8 @@ bool PrintInfo(const std::string& path, bool several, std::string& report) {
 }  // namespace
 
 int RunInfo(const std::vector<std::string>& args) {
-    const Arguments arguments(args, {}, {});
+    const Arguments arguments(args, {kCodePageOption}, {});
+    if (arguments.Has(kCodePageOption)) UseCodePage(arguments.Value(kCodePageOption));
     const std::vector<std::string>& paths = arguments.Files();
     const bool several = paths.size() > 1;
     bool failed = false;

@@ -30,9 +30,11 @@ uint8_t ParseGenre(const ID3V1Tag& tag, const std::string& text) {
 
 int RunV1(const std::vector<std::string>& args) {
     Arguments parsed(args,
-                     {"--title", "--artist", "--album", "--year", "--comment", "--track", "--genre"},
+                     {"--title", "--artist", "--album", "--year", "--comment", "--track", "--genre",
+                      kCodePageOption},
                      {"--remove"});
     const std::string& path = parsed.File();
+    if (parsed.Has(kCodePageOption)) UseCodePage(parsed.Value(kCodePageOption));
 
     FileHandler file;
     if (parsed.Has("--remove")) {
@@ -73,6 +75,12 @@ int RunV1(const std::vector<std::string>& args) {
     if (!file.writeID3v1xTag()) {
         std::cerr << file.LastError()->Stream() << "\n";
         return kExitFailure;
+    }
+    const CodePage page = file.WritingCodePage();
+    if (const size_t replaced = tag->UnconvertibleCharacters(page); replaced > 0) {
+        std::cerr << "korvel v1: " << replaced << (replaced == 1 ? " character" : " characters")
+                  << " written as \"?\": " << page.Name() << " has no bytes for "
+                  << (replaced == 1 ? "it" : "them") << "\n";
     }
     return kExitOk;
 }

@@ -41,7 +41,8 @@ void PrintDocument(const std::string& path, const XmlElement& description) {
 }  // namespace
 
 int RunXml(const std::vector<std::string>& args) {
-    const Arguments arguments(args, {}, {});
+    const Arguments arguments(args, {kCodePageOption}, {});
+    if (arguments.Has(kCodePageOption)) UseCodePage(arguments.Value(kCodePageOption));
     const std::vector<std::string>& paths = arguments.Files();
     if (paths.size() == 1) {
         XmlElement description;

@@ -2,9 +2,12 @@
 #include <iostream>
 #include <iterator>
 
+#include <cstdlib>
+
 #include "Cli.h"
-#include "file/FileHandler.h"
+#include "core/CodePage.h"
 #include "core/Version.h"
+#include "file/FileHandler.h"
 
 namespace korvel::cli {
 
@@ -43,6 +46,14 @@ const std::string& Arguments::File() const {
 const std::vector<std::string>& Arguments::Files() const {
     if (m_positional.empty()) throw UsageError{"expected at least one FILE"};
     return m_positional;
+}
+
+void UseCodePage(const std::string& name) {
+    const std::optional<CodePageChoice> choice = CodePageChoice::Named(name);
+    if (!choice) {
+        throw UsageError{"unknown code page '" + name + "' (a name iconv knows, such as windows-1251, or auto)"};
+    }
+    SetDefaultCodePage(*choice);
 }
 
 bool OpenFileOf(FileHandler& file, const std::string& path, const std::string& command) {
@@ -85,10 +96,14 @@ std::string EscapeValue(const std::string& value) {
 
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
-        {"info", "korvel info FILE...",
+        {"info", "korvel info FILE... [--codepage NAME]",
          "Prints the audio information of FILE, then one row per tag field as\n"
          "Attribute<TAB>Value. Tabs, line breaks, zero characters and backslashes inside\n"
          "values are written as \\t, \\r, \\n, \\0 and \\\\.\n"
+         "When the single-byte texts of FILE (ID3v1 and Lyrics3 fields) were read in\n"
+         "another code page than windows-1252, the first row names it:\n"
+         "Codepage<TAB>NAME. --codepage NAME reads them in that code page, or with\n"
+         "auto in the one detected for each file (see 'korvel --help').\n"
          "With several files, each file's report starts with a line \"==> FILE <==\",\n"
          "and reports are separated by an empty line. A file that cannot be read is\n"
          "reported on stderr and the others are still read; the exit status is 1\n"
@@ -96,10 +111,14 @@ const std::vector<Command>& Commands() {
          RunInfo},
         {"v1",
          "korvel v1 FILE [--title T] [--artist A] [--album B] [--year Y] [--comment C] "
-         "[--track N] [--genre G] | korvel v1 --remove FILE",
+         "[--track N] [--genre G] [--codepage NAME] | korvel v1 --remove FILE",
          "Writes the ID3v1 tag of FILE, starting from the tag it has. --track N (0-255)\n"
          "greater than 0 makes it an ID3v1.1 tag, 0 a plain ID3v1 tag. --genre takes a\n"
-         "number (0-255) or a name from 'korvel genres'. --remove cuts the tag off.",
+         "number (0-255) or a name from 'korvel genres'. --remove cuts the tag off.\n"
+         "The texts are read and written in code page NAME (windows-1252 unless\n"
+         "--codepage or KORVEL_CODEPAGE say otherwise; with auto, the one detected for\n"
+         "the file). Characters the code page lacks are written as \"?\"; their number\n"
+         "is printed on stderr.",
          RunV1},
         {"v2",
          "korvel v2 FILE [--title T] [--artist A] [--album B] [--year Y] [--track N] [--genre G] "
@@ -113,14 +132,15 @@ const std::vector<Command>& Commands() {
          "--no-picture removes it. --remove removes the ID3v2 tag.",
          RunV2},
         {"genres", "korvel genres", "Lists the genre numbers and names.", RunGenres},
-        {"xml", "korvel xml FILE...",
+        {"xml", "korvel xml FILE... [--codepage NAME]",
          "Prints the XML description of FILE: its drive, the file itself, its audio\n"
          "header and its ID3v1, ID3v2 and Lyrics3 tags.\n"
          "With several files, the output is one XML document: a \"KorvelFiles\"\n"
          "element holding, for each file that could be read, a \"Document\" element\n"
          "with the file's name in its \"Path\" attribute and the file's description\n"
          "inside. A file that cannot be read is reported on stderr and the others are\n"
-         "still described; the exit status is 1 when any file failed.",
+         "still described; the exit status is 1 when any file failed.\n"
+         "--codepage NAME reads the single-byte texts in that code page, as for info.",
          RunXml},
     };
     return commands;
@@ -134,6 +154,12 @@ void PrintOverview(std::ostream& out) {
     out << "\noptions:\n"
            "  --help     prints this overview\n"
            "  --version  prints the version of korvel\n"
+           "  --codepage NAME  reads and writes the single-byte tag texts (ID3v1 and\n"
+           "             Lyrics3 fields) in code page NAME: a name iconv knows (windows-1251,\n"
+           "             cp1250, koi8-r, shift_jis, gbk, big5, euc-kr, ...; any case), or auto\n"
+           "             for the code page detected in each file from all its texts\n"
+           "             (windows-1252 when unsure). The default is windows-1252, or the\n"
+           "             value of the environment variable KORVEL_CODEPAGE.\n"
            "\n'korvel COMMAND --help' describes a command.\n";
 }
 
@@ -144,6 +170,21 @@ void PrintOverview(std::ostream& out) {
 int main(int argc, char** argv) {
     using namespace korvel::cli;
     std::vector<std::string> args(argv + 1, argv + argc);
+    try {
+        const char* name = std::getenv(korvel::kCodePageVariable);
+        if (name != nullptr && *name != '\0' && !korvel::CodePageChoice::Named(name)) {
+            throw UsageError{"unknown code page '" + std::string(name) + "' in " + korvel::kCodePageVariable};
+        }
+        // The code page before the command; the environment's otherwise.
+        while (!args.empty() && args[0] == kCodePageOption) {
+            if (args.size() < 2) throw UsageError{"option --codepage needs a value"};
+            UseCodePage(args[1]);
+            args.erase(args.begin(), args.begin() + 2);
+        }
+    } catch (const UsageError& e) {
+        std::cerr << "korvel: " << e.message << "\n";
+        return kExitUsage;
+    }
     if (args.empty()) {
         PrintOverview(std::cerr);
         return kExitUsage;

@@ -1,25 +1,13 @@
 // Feeds arbitrary bytes, as the content of an MP3 file, to the file object and
 // the ID3v2 facade, and reads everything they offer. The updatable tag is
 // switched off so that the own readers parse every version.
-#include <unistd.h>
-
 #include <cstdint>
-#include <cstdlib>
-#include <string>
 
+#include "FuzzSupport.h"
 #include "file/FileHandler.h"
 #include "id3v2/ID3V2Tag.h"
 
 namespace {
-
-std::string g_path;
-
-void WriteInput(const uint8_t* data, size_t size) {
-    FILE* out = std::fopen(g_path.c_str(), "wb");
-    if (out == nullptr) std::abort();
-    if (size > 0 && std::fwrite(data, 1, size, out) != size) std::abort();
-    std::fclose(out);
-}
 
 template <typename Reader>
 void ReadFrames(const Reader& reader) {
@@ -63,22 +51,16 @@ void ReadEverything(korvel::ID3V2Tag& tag) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    ::setenv("KORVEL_ID3LIB", "/nonexistent/libid3-for-fuzzing.so", 1);
-    char name[] = "/tmp/korvel-fuzz-XXXXXX";
-    const int fd = ::mkstemp(name);
-    if (fd < 0) std::abort();
-    ::close(fd);
-    g_path = name;
-    std::atexit([] { ::unlink(g_path.c_str()); });
+    korvel::fuzz::UseInternalReaders();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    WriteInput(data, size);
+    const std::string& path = korvel::fuzz::Scratch().Write(data, size);
 
     // Through the file object, as hosts do.
     korvel::FileHandler file;
-    if (file.Create(g_path)) {
+    if (file.Create(path)) {
         if (const korvel::ID3V2TagPtr tag = file.ID3V2Tag()) ReadEverything(*tag);
     }
 
@@ -88,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             korvel::ID3V2Header::FromBytes(korvel::Bytes(data, data + 10));
         if (korvel::FileHandler::IsValidID3V2Header(header)) {
             korvel::ID3V2Tag tag;
-            tag.Init(g_path, header);
+            tag.Init(path, header);
             ReadEverything(tag);
         }
     }

@@ -27,14 +27,14 @@ std::vector<std::pair<std::string, Bytes>> BuildSeeds() {
     std::vector<std::pair<std::string, Bytes>> seeds;
     const Bytes audio = MpegAudio(3);
     const Bytes v1 = ID3v1Record("Title", "Artist", "Album", "2001", "Comment", 7, 12);
-    const Bytes comm = Concat({B("\0eng", 4), B("desc\0", 5), Str("comment text")});
+    const Bytes comm = CommData("eng", "desc", "comment text");
     const Bytes apic = Concat({B("\0image/bmp\0\x03", 12), B("cover\0", 6), TinyBmp()});
     const Bytes text = Str("Some title");
     const Bytes compressedTitle = Concat({BigEndian32(static_cast<uint32_t>(text.size() + 1)),
                                           Zlib(Concat({B("\0", 1), text}))});
 
     // Version 2.3: every frame kind and frame flag.
-    seeds.emplace_back("v23-frames", Concat({Tag23({Frame23("TIT2", Latin1("Title")),
+    seeds.emplace_back("v23-frames", Concat({Tag(3, Concat({Frame23("TIT2", Latin1("Title")),
                                                     Frame23("TPE1", Utf16Text("Artist \xC3\xA9")),
                                                     Frame23("TCON", Latin1("(12)Other")),
                                                     Frame23("TRCK", Latin1("3/11")),
@@ -43,22 +43,22 @@ std::vector<std::pair<std::string, Bytes>> BuildSeeds() {
                                                     Frame23("USLT", comm),
                                                     Frame23("WXXX", Concat({B("\0d\0", 3), Str("http://x")})),
                                                     Frame23("PCNT", BigEndian32(12345)),
-                                                    Frame23("APIC", apic)},
-                                                   64),
+                                                    Frame23("APIC", apic)}), 0, 64),
                                              audio, v1}));
     seeds.emplace_back("v23-compressed",
-                       Concat({Tag23({Frame23("TIT2", compressedTitle, 0, 0x80),
+                       Concat({Tag(3, Concat({Frame23("TIT2", compressedTitle, 0, 0x80),
                                       Frame23("TALB", Concat({B("\x01", 1), Latin1("x")}), 0, 0x40),
-                                      Frame23("TPE1", Concat({B("\x05", 1), Latin1("Grouped")}), 0, 0x20)}),
+                                      Frame23("TPE1", Concat({B("\x05", 1), Latin1("Grouped")}), 0, 0x20)})),
                                audio}));
-    seeds.emplace_back("v23-unsync", Concat({Tag(3, Unsynchronise(Concat({Frame23("TIT2", Utf16Text("\xC3\xBF\xC3\xBF")),
-                                                                           Frame23("APIC", apic)})),
-                                                 0x80),
+    TagLayout unsynchronised;
+    unsynchronised.Unsynchronise = true;
+    seeds.emplace_back("v23-unsync", Concat({Tag(3, Concat({Frame23("TIT2", Utf16Text("\xC3\xBF\xC3\xBF")), Frame23("APIC", apic)}),
+                                                 unsynchronised),
                                              audio}));
-    seeds.emplace_back("v23-extended", Concat({Tag(3, Concat({BigEndian32(6), Bytes(6, 0),
-                                                              Frame23("TIT2", Latin1("Ext"))}),
-                                                   0x40, 16),
-                                               audio}));
+    TagLayout extended23;
+    extended23.ExtendedHeader = Concat({BigEndian32(6), Bytes(6, 0)});
+    extended23.Padding = 16;
+    seeds.emplace_back("v23-extended", Concat({Tag(3, Frame23("TIT2", Latin1("Ext")), extended23), audio}));
     // Version 2.4: data length indicator, frame unsynchronisation, footer.
     seeds.emplace_back("v24-frames",
                        Concat({Tag(4, Concat({Frame24("TIT2", Text(3, Str("UTF-8 \xE2\x82\xAC"))),
@@ -71,14 +71,12 @@ std::vector<std::pair<std::string, Bytes>> BuildSeeds() {
                                               Frame24("APIC", apic)}),
                                0, 32),
                                audio, v1}));
-    Bytes footer = Tag(4, Frame24("TIT2", Latin1("Footer")), 0x10);
-    Bytes footerTail(footer.begin(), footer.begin() + 10);
-    footerTail[0] = '3', footerTail[1] = 'D', footerTail[2] = 'I';
-    seeds.emplace_back("v24-footer", Concat({footer, footerTail, audio}));
-    seeds.emplace_back("v24-extended", Concat({Tag(4, Concat({Syncsafe32(6), B("\x01\x00", 2),
-                                                              Frame24("TIT2", Latin1("Ext"))}),
-                                                   0x40),
-                                               audio}));
+    TagLayout footer;
+    footer.Footer = true;
+    seeds.emplace_back("v24-footer", Concat({Tag(4, Frame24("TIT2", Latin1("Footer")), footer), audio}));
+    TagLayout extended24;
+    extended24.ExtendedHeader = Concat({Syncsafe32(6), B("\x01\x00", 2)});
+    seeds.emplace_back("v24-extended", Concat({Tag(4, Frame24("TIT2", Latin1("Ext")), extended24), audio}));
     // Version 2.2.
     seeds.emplace_back("v22-frames", Concat({Tag(2, Concat({Frame22("TT2", Latin1("Title")),
                                                             Frame22("TP1", Utf16Text("Artist")),
@@ -98,10 +96,8 @@ std::vector<std::pair<std::string, Bytes>> BuildSeeds() {
         seeds.emplace_back(name, BuildMp3(stream));
     }
     // Lyrics3 tails in front of an ID3v1 tag.
-    const std::string v200 = "LYRICSBEGININD00002" "11LYR00010one\r\ntwo\r\nEAL00005AlbumETT00005Title";
-    char size[8];
-    std::snprintf(size, sizeof size, "%06zu", v200.size());
-    seeds.emplace_back("lyrics-v200", Concat({audio, Str(v200), Str(size), Str("LYRICS200"), v1}));
+    const Bytes v200 = Lyrics3Tag("IND00002" "11LYR00010one\r\ntwo\r\nEAL00005AlbumETT00005Title");
+    seeds.emplace_back("lyrics-v200", Concat({audio, v200, v1}));
     seeds.emplace_back("lyrics-v100", Concat({audio, Str("LYRICSBEGINsome lyrics\r\nLYRICSEND"), v1}));
     seeds.emplace_back("id3v1-only", Concat({audio, ID3v1Record("A", "B", "C", "2000", "D")}));
     return seeds;
@@ -114,7 +110,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: korvel-fuzz-seeds OUT_FOLDER [MP3_FILE...]\n");
         return 2;
     }
-    ::setenv("KORVEL_ID3LIB", "/nonexistent/libid3-for-seeds.so", 1);
+    const WithoutID3Lib ownReaders;
     const std::filesystem::path out = argv[1];
     std::filesystem::create_directories(out / "files");
     std::filesystem::create_directories(out / "xml");

@@ -1,12 +1,16 @@
 // The byte and text decoders: the ID3v2 helpers, the frame content decoder
 // for every frame kind, de-unsynchronisation, bounded inflation, and the
-// Windows-1252 / UTF-8 / UTF-16 conversions. The first byte picks a start, a
+// Windows-1252 / UTF-8 / UTF-16 conversions, the other code pages and their
+// detection. The first byte picks a start, a
 // count and a frame kind; the rest is the data.
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/Ansi.h"
+#include "core/CodePage.h"
+#include "core/CodePageDetection.h"
 #include "core/Numeric.h"
 #include "id3v2/FrameContent.h"
 #include "id3v2/ID3V2Helpers.h"
@@ -66,5 +70,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         (void)korvel::ToInt16(*number), (void)korvel::ToInt32(*number), (void)korvel::ToByte(*number);
     }
     (void)korvel::LeadingNumber(text);
+
+    // The code pages: reading, writing within a field's length, and the
+    // detection over the bytes cut into texts at every zero byte.
+    static const char* const kPages[] = {"windows-1252", "windows-1251", "koi8-r", "shift_jis",
+                                         "gbk",          "big5",         "euc-kr", "iso-2022-jp"};
+    if (const auto page = korvel::CodePage::Named(kPages[pick % 8])) {
+        (void)page->Decode(bytes);
+        size_t missing = 0;
+        const korvel::Bytes field = page->EncodeField(text, static_cast<size_t>(start), &missing);
+        if (field.size() > static_cast<size_t>(start) || missing > text.size()) std::abort();
+        (void)page->CanEncode(text);
+    }
+    std::vector<std::string> texts(1);
+    for (const uint8_t b : bytes) {
+        if (b == 0) {
+            texts.emplace_back();
+        } else {
+            texts.back() += static_cast<char>(b);
+        }
+    }
+    (void)korvel::DetectCodePage(texts);
     return 0;
 }

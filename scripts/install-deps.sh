@@ -6,6 +6,8 @@ packages=(
   # build
   build-essential cmake pkg-config
   zlib1g-dev libpugixml-dev libstb-dev libid3-3.8.3-dev libid3-3.8.3v5
+  # charset detection for the "auto" code page
+  libuchardet-dev
   qt6-base-dev libgl-dev
   # Qt Designer plugin and its tests (Qt6::UiPlugin, Qt6::UiTools; Qt6::Designer
   # needs the OpenGL and xkbcommon development files to be found by CMake)

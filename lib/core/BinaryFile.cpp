@@ -53,6 +53,11 @@ size_t BinaryFile::ReadAt(int64_t offset, void* buffer, size_t count) const {
 }
 
 Bytes BinaryFile::ReadAt(int64_t offset, size_t count) const {
+    // No more room than the file has left: a size field that claims more
+    // must not make the read allocate it.
+    const int64_t left = m_length - offset;
+    if (left <= 0 || offset < 0) return {};
+    if (static_cast<uint64_t>(left) < count) count = static_cast<size_t>(left);
     Bytes out(count);
     out.resize(ReadAt(offset, out.data(), count));
     return out;

@@ -3,9 +3,11 @@
 #include <cerrno>
 #include <system_error>
 
+#include "core/CodePageDetection.h"
 #include "core/FileRoutines.h"
 #include "core/ReplacementFile.h"
 #include "errors/KorvelException.h"
+#include "id3v2/FrameContent.h"
 #include "id3v2/TagContents.h"
 #include "id3v230/ID3V230.h"
 
@@ -23,6 +25,33 @@ bool IsRarSignature(const Bytes& b) {
         if (b[i] != kRar[i]) return false;
     }
     return true;
+}
+
+// The raw bytes of the single-byte strings of an ID3v2 tag's text, user
+// text, comment and lyrics frames. ISO-8859-1 gives every byte a character
+// of its own, so its reading turns back into the bytes.
+std::vector<std::string> SingleByteTexts(const std::shared_ptr<const Bytes>& tag) {
+    std::vector<std::string> texts;
+    try {
+        const TagContentsPtr contents = tag ? ParseTagContents(tag) : nullptr;
+        if (!contents) return texts;
+        static const CodePage latin1 = CodePage::Named("iso-8859-1").value_or(CodePage());
+        auto add = [&](const std::string& text) {
+            const Bytes bytes = latin1.Encode(text);
+            if (!bytes.empty()) texts.emplace_back(bytes.begin(), bytes.end());
+        };
+        for (const FrameRecord& frame : contents->frames) {
+            const FrameKind kind = KindOfFrame(frame.id);
+            if (kind != FrameKind::Text && kind != FrameKind::UserText && kind != FrameKind::Comment) continue;
+            const FrameContent content = DecodeFrame(frame, latin1);
+            if (content.encoding != 0) continue;
+            add(content.description);
+            for (const std::string& value : content.values) add(value);
+        }
+    } catch (...) {
+        // A tag that cannot be read gives no evidence.
+    }
+    return texts;
 }
 
 bool StartsWithTag(const Bytes& b) {
@@ -58,6 +87,8 @@ bool FileHandler::Create(const std::string& FileName) {
     m_fileName = FileName;
     m_id3v1 = std::make_shared<ID3V1Tag>();
     m_lyricsTrailer.clear();
+    m_id3v1Record.clear();
+    m_id3v2Bytes.reset();
     try {
         BinaryFile file(FileName);
         Bytes head = file.ReadAt(0, 10);
@@ -70,8 +101,14 @@ bool FileHandler::Create(const std::string& FileName) {
             m_fileType = 3;
             throw KorvelException("Create", "This is a RAR-File");
         }
+        // A fixed code page is known before the tags are read; "auto" needs
+        // all their texts first.
+        const CodePageChoice choice = m_codePageChoice.value_or(DefaultCodePage());
+        m_codePage = choice.IsAutomatic() ? korvel::CodePage() : choice.Page();
         DetectTagsAndAudio(file, head);
         ReadTail(file);
+        if (choice.IsAutomatic()) DetectFileCodePage();
+        DecodeID3v1(m_id3v1Record);
         m_fileType = 1;
         return true;
     } catch (...) {
@@ -94,9 +131,11 @@ void FileHandler::DetectTagsAndAudio(const BinaryFile& file, const Bytes& head) 
         m_id3v2Header = ID3V2Header::FromBytes(head);
         if (IsValidID3V2Header(m_id3v2Header)) {
             // The whole tag is read here, with this open file: the readers
-            // work on these bytes and never read the file again.
-            auto tag = std::make_shared<const Bytes>(file.ReadAt(0, TagExtent(head)));
-            m_id3v2->Init(m_fileName, m_id3v2Header, std::move(tag));
+            // work on these bytes and never read the file again. Under "auto"
+            // the code page is not known yet; DetectFileCodePage passes the
+            // one it finds.
+            m_id3v2Bytes = std::make_shared<const Bytes>(file.ReadAt(0, TagExtent(head)));
+            m_id3v2->Init(m_fileName, m_id3v2Header, m_id3v2Bytes, m_codePage);
             m_hasID3V2 = true;
             // The search begins on the tag's last byte (Size counts the header).
             audioStart = m_id3v2->Size() - 1;
@@ -126,7 +165,7 @@ EID3TagConstants FileHandler::ReadID3v1FromFile(const BinaryFile& file) {
 }
 
 EID3TagConstants FileHandler::DecodeID3v1(const Bytes& record) {
-    if (StartsWithTag(record)) return ID3V1Tag::DecodeRecord(record, *m_id3v1);
+    if (StartsWithTag(record)) return ID3V1Tag::DecodeRecord(record, *m_id3v1, m_codePage);
     m_error->Set(0, "Read Tag", "The file contains no tag.");
     return ID3Unknown;
 }
@@ -140,18 +179,47 @@ void FileHandler::ReadTail(const BinaryFile& file) {
         // file that short (a tag cut short included) cannot be read.
         const bool bareTag = m_hasID3V2 && static_cast<int64_t>(TagExtent(file.ReadAt(0, 10))) <= length;
         if (length >= ID3V1Tag::kTagLength || !bareTag) {
-            ReadID3v1FromFile(file);
-        } else {
-            DecodeID3v1(Bytes());
+            m_id3v1Record = file.ReadExact(length - ID3V1Tag::kTagLength, ID3V1Tag::kTagLength);
         }
         return;
     }
     const Bytes tail = file.ReadExact(length - kTail, static_cast<size_t>(kTail));
-    DecodeID3v1(Bytes(tail.begin() + kTrailer, tail.end()));
+    m_id3v1Record.assign(tail.begin() + kTrailer, tail.end());
     // A Lyrics3 tag ends in front of the ID3v1 tag, or at the end of the file.
-    m_trailerHasID3v1 = HasID3V1Tag();
+    m_trailerHasID3v1 = StartsWithTag(m_id3v1Record);
     const auto from = m_trailerHasID3v1 ? tail.begin() : tail.end() - kTrailer;
     m_lyricsTrailer.assign(from, from + kTrailer);
+}
+
+korvel::CodePage FileHandler::WritingCodePage() const {
+    const CodePageChoice choice = m_codePageChoice.value_or(DefaultCodePage());
+    return choice.IsAutomatic() ? m_codePage : choice.Page();
+}
+
+void FileHandler::DetectFileCodePage() {
+    // All single-byte texts of the file together: the ID3v1 fields, the
+    // Lyrics3 fields (read once more, in the detected page, when asked for)
+    // and the ID3v2 frames in encoding 0.
+    std::vector<std::string> texts;
+    if (StartsWithTag(m_id3v1Record)) texts = ID3V1Tag::LegacyTexts(m_id3v1Record);
+    if (!m_lyricsTrailer.empty() && korvel::LyricsTag::IsTrailer(m_lyricsTrailer)) {
+        try {
+            korvel::LyricsTag lyrics;
+            lyrics.Load(m_fileName, m_trailerHasID3v1, &m_lyricsTrailer);
+            texts.insert(texts.end(), lyrics.LegacyTexts().begin(), lyrics.LegacyTexts().end());
+        } catch (...) {
+            // A malformed Lyrics3 tag gives no evidence; reading it later
+            // reports the failure.
+        }
+    }
+    if (m_hasID3V2) {
+        const std::vector<std::string> id3v2 = SingleByteTexts(m_id3v2Bytes);
+        texts.insert(texts.end(), id3v2.begin(), id3v2.end());
+    }
+    m_codePage = DetectCodePage(texts);
+    if (m_hasID3V2 && !m_codePage.IsDefault()) {
+        m_id3v2->Init(m_fileName, m_id3v2Header, m_id3v2Bytes, m_codePage);
+    }
 }
 
 EID3TagConstants FileHandler::readTag() {
@@ -189,7 +257,7 @@ bool FileHandler::writeID3v1xTag() {
         return false;
     }
     try {
-        Bytes record = m_id3v1->EncodeRecord();
+        Bytes record = m_id3v1->EncodeRecord(WritingCodePage());
         // The new file (the audio, then the record in place of an old one) is
         // built beside the original and replaces it whole: a write that stops
         // half way never leaves a damaged file.

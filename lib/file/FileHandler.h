@@ -5,9 +5,11 @@
 // instead of throwing, unless stated otherwise.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "core/BinaryFile.h"
+#include "core/CodePage.h"
 #include "core/FileSystemInfo.h"
 #include "core/Types.h"
 #include "errors/TagError.h"
@@ -29,7 +31,8 @@ public:
 
     // Re-reads the ID3v1 tag of the file into the held tag; returns its type.
     EID3TagConstants readTag();
-    // Writes the held ID3v1 tag at the end of the file (in place or appended).
+    // Writes the held ID3v1 tag at the end of the file (in place or
+    // appended), its texts in WritingCodePage().
     bool writeID3v1xTag();
     // Cuts the ID3v1 tag off the end of the file.
     bool removeID3V1xTag();
@@ -70,6 +73,23 @@ public:
 
     int16_t FileType() const { return m_fileType; }
     std::string FileTypeName() const;
+
+    // --- Code page of the single-byte texts ---
+
+    // The code page (or "auto") in which the file's single-byte texts are
+    // read, and ID3v1 tags written: ID3v1 and Lyrics3 fields, and ID3v2
+    // frames in encoding 0. Takes effect at the next Create. Without a choice
+    // of its own (or after resetCodePage) the handler follows
+    // DefaultCodePage() as it stands at each Create.
+    void setCodePage(const CodePageChoice& choice) { m_codePageChoice = choice; }
+    void resetCodePage() { m_codePageChoice.reset(); }
+    const std::optional<CodePageChoice>& ChosenCodePage() const { return m_codePageChoice; }
+    // The code page the last Create settled on for this file (under "auto",
+    // the detected one); Windows-1252 before.
+    const korvel::CodePage& UsedCodePage() const { return m_codePage; }
+    // The code page writeID3v1xTag writes in: the chosen one, or under
+    // "auto" the one detected for the file (Windows-1252 before a Create).
+    korvel::CodePage WritingCodePage() const;
 
     // Stores the file name and does nothing else.
     void SetFileName(const std::string& name) { m_fileName = name; }
@@ -122,6 +142,10 @@ private:
     // Reads the ID3v1 tag and the bytes in front of it in one read.
     void ReadTail(const BinaryFile& file);
     EID3TagConstants DecodeID3v1(const Bytes& record);
+    // Under "auto": finds the code page of the file that Create is reading
+    // from all its single-byte texts, before the ID3v1 tag is decoded, and
+    // hands it to the ID3v2 facade.
+    void DetectFileCodePage();
     // The trailer bytes Create read, while they still describe the file as
     // the held ID3v1 tag does; null otherwise.
     const Bytes* KnownLyricsTrailer() const;
@@ -138,6 +162,13 @@ private:
     LyricsTagPtr m_lyrics = std::make_shared<korvel::LyricsTag>();
     // The file name the Lyrics3 tag was last loaded for.
     std::string m_lyricsFileName;
+
+    std::optional<CodePageChoice> m_codePageChoice;
+    korvel::CodePage m_codePage;
+    // The last 128 bytes of the file as Create read them.
+    Bytes m_id3v1Record;
+    // The ID3v2 tag as Create read it (null without one).
+    std::shared_ptr<const Bytes> m_id3v2Bytes;
     // The 15 bytes in front of the ID3v1 tag (or of the end of the file when
     // it has none) as Create read them, where a Lyrics3 tag ends; empty when
     // unknown or no longer valid. m_trailerHasID3v1 tells which of the two.

@@ -5,8 +5,8 @@
 namespace korvel {
 
 void FileHandler::EnsureLyricsLoaded() {
-    if (m_fileName == m_lyricsFileName) return;
-    m_lyrics->Load(m_fileName, HasID3V1Tag(), KnownLyricsTrailer());
+    if (m_fileName == m_lyricsFileName && m_lyrics->UsedCodePage() == m_codePage) return;
+    m_lyrics->Load(m_fileName, HasID3V1Tag(), KnownLyricsTrailer(), m_codePage);
     m_lyricsFileName = m_fileName;
 }
 

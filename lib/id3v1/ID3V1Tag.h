@@ -4,9 +4,11 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <pugixml.hpp>
 
+#include "core/CodePage.h"
 #include "core/Types.h"
 #include "id3v1/Genres.h"
 #include "xml/XmlNodes.h"
@@ -64,20 +66,37 @@ public:
     void setTag(const pugi::xml_node& node);
 
     // Decodes a 128-byte record whose first three bytes read "TAG" into
-    // target; returns the kind of tag.
-    static EID3TagConstants DecodeRecord(const Bytes& record, ID3V1Tag& target);
+    // target, its texts in the given code page; returns the kind of tag.
+    static EID3TagConstants DecodeRecord(const Bytes& record, ID3V1Tag& target,
+                                         const CodePage& page = CodePage());
 
     // Builds the 128-byte record (ID3v1 layout for TagType ID3v1, ID3v1.1
-    // otherwise). Throws KorvelException when Track lies outside 0 to 255.
-    Bytes EncodeRecord() const;
+    // otherwise), its texts in the given code page. Characters the code page
+    // lacks become '?' and are counted in `unconvertible` when it is given.
+    // Throws KorvelException when Track lies outside 0 to 255.
+    Bytes EncodeRecord(const CodePage& page = CodePage(), size_t* unconvertible = nullptr) const;
+
+    // How many characters of the texts EncodeRecord writes as '?' in that
+    // code page (characters cut off at a field's end do not count).
+    size_t UnconvertibleCharacters(const CodePage& page) const;
+
+    // The raw bytes of the record's texts (title, artist, album, comment),
+    // each up to its first zero byte: what code page detection looks at.
+    static std::vector<std::string> LegacyTexts(const Bytes& record);
 
     // A field's text: bytes first..last, ending at the first zero byte.
-    static std::string BytesToField(const Bytes& bytes, int first, int last);
-    // Stores text into bytes first..last: cut or zero-padded to the field's
-    // length, one Windows-1252 byte per character ('?' when it has none).
-    static void FieldToBytes(int first, int last, const std::string& text, Bytes& bytes);
+    static std::string BytesToField(const Bytes& bytes, int first, int last,
+                                    const CodePage& page = CodePage());
+    // Stores text into bytes first..last: as many whole characters as fit in
+    // the field's length, zero-padded; a character the code page lacks
+    // becomes '?' (counted in `unconvertible` when given).
+    static void FieldToBytes(int first, int last, const std::string& text, Bytes& bytes,
+                             const CodePage& page = CodePage(), size_t* unconvertible = nullptr);
 
 private:
+    // The record without the track check.
+    Bytes EncodeFields(const CodePage& page, size_t* unconvertible) const;
+
     std::string m_title;
     std::string m_artist;
     std::string m_album;

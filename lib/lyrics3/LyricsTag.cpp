@@ -74,6 +74,7 @@ void LyricsTag::Reset() {
     m_size = 0;
     m_rawText.clear();
     m_fields.Clear();
+    m_legacyTexts.clear();
 }
 
 bool LyricsTag::IsTrailer(const Bytes& trailer) {
@@ -82,8 +83,10 @@ bool LyricsTag::IsTrailer(const Bytes& trailer) {
     return marker == kEndV100 || marker == kEndV200;
 }
 
-void LyricsTag::Load(const std::string& fileName, bool hasID3v1, const Bytes* knownTrailer) {
+void LyricsTag::Load(const std::string& fileName, bool hasID3v1, const Bytes* knownTrailer,
+                     const CodePage& page) {
     Reset();
+    m_codePage = page;
     m_fileName = fileName;
     m_hasID3v1 = hasID3v1;
     if (knownTrailer != nullptr && knownTrailer->size() == static_cast<size_t>(kTrailerLength) &&
@@ -112,7 +115,9 @@ void LyricsTag::Load(const std::string& fileName, bool hasID3v1, const Bytes* kn
                 Malformed("The Lyrics3 tag ends in LYRICSEND but has no LYRICSBEGIN within " +
                           std::to_string(kV100Size) + " bytes in front of it.");
             }
-            m_rawText = AnsiToUtf8(text.substr(begin + kBegin.size()));
+            const std::string_view lyrics = text.substr(begin + kBegin.size());
+            m_rawText = page.Decode(lyrics);
+            m_legacyTexts.emplace_back(lyrics);
             m_size = kV100Size;
             m_version = lvcV100;
             return;
@@ -140,6 +145,7 @@ void LyricsTag::Load(const std::string& fileName, bool hasID3v1, const Bytes* kn
         }
 
         Collection<LyricsV200Field> fields;
+        std::vector<std::string> legacyTexts;
         size_t p = kBegin.size();
         while (p < block.size()) {
             if (block.size() - p < static_cast<size_t>(kFieldHeaderLength)) {
@@ -158,8 +164,9 @@ void LyricsTag::Load(const std::string& fileName, bool hasID3v1, const Bytes* kn
                           std::to_string(*fieldSize) + " bytes, but only " +
                           std::to_string(block.size() - textStart) + " remain in the tag.");
             }
-            auto field = std::make_shared<LyricsV200Field>(
-                id, *fieldSize, AnsiToUtf8(View(block, textStart, static_cast<size_t>(*fieldSize))));
+            const std::string_view text = View(block, textStart, static_cast<size_t>(*fieldSize));
+            auto field = std::make_shared<LyricsV200Field>(id, *fieldSize, page.Decode(text));
+            legacyTexts.emplace_back(text);
             if (!fields.Add(field, id)) {
                 Malformed("The Lyrics3 tag holds the field " + Printable(View(block, p, 3)) +
                           " twice.");
@@ -167,8 +174,9 @@ void LyricsTag::Load(const std::string& fileName, bool hasID3v1, const Bytes* kn
             p = textStart + static_cast<size_t>(*fieldSize);
         }
 
-        m_rawText = AnsiToUtf8(View(block, 0, block.size()));
+        m_rawText = page.Decode(View(block, 0, block.size()));
         m_fields = std::move(fields);
+        m_legacyTexts = std::move(legacyTexts);
         m_size = *size;
         m_version = lvcV200;
     } catch (...) {

@@ -6,9 +6,11 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <pugixml.hpp>
 
+#include "core/CodePage.h"
 #include "core/Collection.h"
 #include "errors/TagError.h"
 #include "errors/cError.h"
@@ -90,8 +92,16 @@ public:
     // "LyricsTag::Load") and leaves the object empty; an unreadable file
     // throws the platform's failure. A caller that has already read the 15
     // bytes in front of that end passes them as `knownTrailer`: when they end in
-    // neither "LYRICSEND" nor "LYRICS200" the file is not opened again.
-    void Load(const std::string& fileName, bool hasID3v1, const Bytes* knownTrailer = nullptr);
+    // neither "LYRICSEND" nor "LYRICS200" the file is not opened again. The
+    // texts are read in the given code page.
+    void Load(const std::string& fileName, bool hasID3v1, const Bytes* knownTrailer = nullptr,
+              const CodePage& page = CodePage());
+
+    // The code page the last Load read the texts in.
+    const CodePage& UsedCodePage() const { return m_codePage; }
+    // The raw bytes of the texts the last Load read (each field's text, or
+    // the version 1.00 text): what code page detection looks at.
+    const std::vector<std::string>& LegacyTexts() const { return m_legacyTexts; }
 
     // True when the 15 bytes in front of the end of a Lyrics3 tag carry one
     // of its end markers.
@@ -116,6 +126,8 @@ private:
     bool m_hasID3v1 = false;
     std::string m_rawText;
     Collection<LyricsV200Field> m_fields;
+    CodePage m_codePage;
+    std::vector<std::string> m_legacyTexts;
 };
 
 using LyricsTagPtr = std::shared_ptr<LyricsTag>;

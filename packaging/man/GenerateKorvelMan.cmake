@@ -52,7 +52,8 @@ string(REPLACE ";" "\\;" overview "${overview}")
 string(REPLACE "\n" ";" overview_lines "${overview}")
 
 # The overview lists the commands ("  korvel NAME ...") under "commands:" and
-# the options ("  --name  text") under "options:".
+# the options ("  --name  text", "  --name VALUE  text", further lines of the
+# text indented deeper) under "options:".
 set(section "")
 set(commands "")
 set(KORVEL_MAN_OPTIONS "")
@@ -61,10 +62,14 @@ foreach(line IN LISTS overview_lines)
     set(section "${CMAKE_MATCH_1}")
   elseif(section STREQUAL "commands" AND line MATCHES "^  korvel ([a-z0-9][a-z0-9-]*)")
     list(APPEND commands "${CMAKE_MATCH_1}")
-  elseif(section STREQUAL "options" AND line MATCHES "^  (-[^ ]+( -[^ ]+)*)  +(.*)$")
+  elseif(section STREQUAL "options" AND line MATCHES "^  (-[^ ]+( [-A-Z][^ ]*)*)  +(.*)$")
     roff_text(name "${CMAKE_MATCH_1}")
     roff_text(text "${CMAKE_MATCH_3}")
     string(APPEND KORVEL_MAN_OPTIONS ".TP\n.B ${name}\n${text}\n")
+  elseif(section STREQUAL "options" AND KORVEL_MAN_OPTIONS AND line MATCHES "^    +([^ ].*)$")
+    # A further line of the option above.
+    roff_text(text "${CMAKE_MATCH_1}")
+    string(APPEND KORVEL_MAN_OPTIONS "${text}\n")
   elseif(line STREQUAL "")
     set(section "")
   endif()

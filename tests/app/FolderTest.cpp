@@ -48,16 +48,10 @@ struct Generated {
     int track;
 };
 
-Bytes Audio(int frames) {
-    kt::Mp3Spec stream;
-    stream.Frames = frames;
-    return kt::BuildFrames(stream);
-}
-
 Bytes TagOf(const Generated& file) {
     const bool v24 = file.kind == 2;
     auto frame = [v24](const char* id, const std::string& text) {
-        return v24 ? kt::Frame24(id, kt::Latin1(text)) : kt::Frame23(id, kt::Latin1(text));
+        return kt::Frame(v24 ? 4 : 3, id, kt::Latin1(text));
     };
     return kt::Tag(v24 ? 4 : 3,
                    kt::Concat({frame("TIT2", file.title), frame("TPE1", file.artist),
@@ -70,9 +64,9 @@ void Write(const std::string& path, const Generated& file, int frames = 4) {
     const Bytes v1 = kt::ID3v1Record(file.title, file.artist, file.album, file.year, "",
                                      static_cast<uint8_t>(file.track), 17);
     switch (file.kind) {
-        case 0: kt::WriteFile(path, kt::Concat({Audio(frames), v1})); break;
-        case 1: kt::WriteFile(path, kt::Concat({TagOf(file), Audio(frames), v1})); break;
-        case 2: kt::WriteFile(path, kt::Concat({TagOf(file), Audio(frames)})); break;
+        case 0: kt::WriteFile(path, kt::Concat({kt::MpegAudio(frames), v1})); break;
+        case 1: kt::WriteFile(path, kt::Concat({TagOf(file), kt::MpegAudio(frames), v1})); break;
+        case 2: kt::WriteFile(path, kt::Concat({TagOf(file), kt::MpegAudio(frames)})); break;
         default:
             // An archive, an empty file, or a tag header announcing more
             // bytes than the file has.
@@ -421,7 +415,7 @@ private slots:
     void tenThousandFilesLoadWhileTheWindowServes() {
         const std::filesystem::path big = dir->Path() / "big";
         std::filesystem::create_directories(big);
-        const Bytes audio = Audio(2);
+        const Bytes audio = kt::MpegAudio(2);
         for (int i = 0; i < 10000; ++i) {
             Generated file{QString(), i % 10 == 0 ? 1 : 0, "Song " + std::to_string(i), "Band",
                            "Record " + std::to_string(i / 12), "1990", i % 99 + 1};

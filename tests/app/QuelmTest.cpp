@@ -1,6 +1,7 @@
 // Quelm's window driven the way a user drives it: loading by path, by drop
 // and through the menu, switching tabs, editing the tags and saving them,
 // checked against the files on disk.
+#include <QAction>
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QDropEvent>
@@ -28,6 +29,7 @@
 #include "file/FileReport.h"
 #include "core/ReplacementFile.h"
 #include "support/ID3V2Builder.h"
+#include "support/LegacyText.h"
 #include "support/Mp3Builder.h"
 #include "support/TestSupport.h"
 
@@ -39,21 +41,11 @@ namespace {
 
 const char* const kCrLf = "\r\n";
 
-// Twenty frames of silence.
-Bytes Audio() {
-    kt::Mp3Spec stream;
-    stream.Frames = 20;
-    return kt::BuildFrames(stream);
-}
-
 // An ID3v2 tag of the given version holding a title and an artist.
 Bytes SmallID3v2(uint8_t major, const std::string& title) {
-    auto frame = [major](const std::string& id, const Bytes& data) {
-        return major == 4 ? kt::Frame24(id, data) : kt::Frame23(id, data);
-    };
     return kt::Tag(major,
-                   kt::Concat({frame("TIT2", kt::Latin1(title)),
-                               frame("TPE1", kt::Latin1("Tag Artist"))}),
+                   kt::Concat({kt::Frame(major, "TIT2", kt::Latin1(title)),
+                               kt::Frame(major, "TPE1", kt::Latin1("Tag Artist"))}),
                    0, 256);
 }
 
@@ -93,11 +85,7 @@ class QuelmTest : public QObject {
     std::unique_ptr<MainWindow> window;
 
     template <typename T = QWidget>
-    T* Child(const char* name) const {
-        T* child = window->findChild<T*>(QString::fromLatin1(name));
-        if (child == nullptr) qFatal("no child %s", name);
-        return child;
-    }
+    T* Child(const char* name) const { return test::ChildOf<T>(window.get(), name); }
     QLineEdit* PathBox() const { return Child<QLineEdit>("txtFile"); }
     QTabWidget* Tabs() const { return Child<QTabWidget>("tspMain"); }
     QTreeWidget* TagList() const { return Child<QTreeWidget>("lvwTag"); }
@@ -109,11 +97,7 @@ class QuelmTest : public QObject {
 
     korvel::controls::ID3v2* V2Editor() const { return Child<korvel::controls::ID3v2>("ucID3v2"); }
     template <typename T>
-    T* V2Child(const char* name) const {
-        T* child = V2Editor()->findChild<T*>(QString::fromLatin1(name));
-        if (child == nullptr) qFatal("no child %s in the ID3v2 editor", name);
-        return child;
-    }
+    T* V2Child(const char* name) const { return test::ChildOf<T>(V2Editor(), name); }
     QLineEdit* V2Line(const char* name) const { return V2Child<QLineEdit>(name); }
     QPlainTextEdit* V2Text(const char* name) const { return V2Child<QPlainTextEdit>(name); }
     QCheckBox* V2Check() const { return V2Child<QCheckBox>("chkID3v2"); }
@@ -131,7 +115,7 @@ class QuelmTest : public QObject {
     QString MakeFile(const std::string& name, const Bytes& id3v2, const Bytes& id3v1,
                      const Bytes& beforeID3v1 = {}) {
         const std::string path = dir->File(name);
-        kt::WriteFile(path, kt::Concat({id3v2, Audio(), beforeID3v1, id3v1}));
+        kt::WriteFile(path, kt::Concat({id3v2, kt::MpegAudio(20), beforeID3v1, id3v1}));
         return Q(path);
     }
 
@@ -375,6 +359,36 @@ private slots:
         QTest::mouseClick(Child<QPushButton>("cmdUndoChanges"), Qt::LeftButton);
         QCOMPARE(ID3v1Editor()->Title(), QStringLiteral("On Disk"));
         QCOMPARE(ID3v1TitleOnDisk(path), QStringLiteral("On Disk"));
+    }
+
+    void legacyTextEncodingReadsAgainWritesAndIsKept() {
+        const Bytes cyrillic = kt::ID3v1Record(kt::InCharset("Кино", "WINDOWS-1251"));
+        const QString path = MakeFile("legacy.mp3", {}, cyrillic);
+        QVERIFY(window->OpenFile(path));
+        QCOMPARE(ID3v1Editor()->Title(), QStringLiteral("Êèíî"));
+        QVERIFY(Child<QAction>("mnuEncoding_windows_1252")->isChecked());
+
+        // Choosing a code page reads the shown file again at once.
+        Child<QAction>("mnuEncoding_windows_1251")->trigger();
+        QCOMPARE(ID3v1Editor()->Title(), QStringLiteral("Кино"));
+        // "Update" writes the ID3v1 tag in it.
+        Tabs()->setCurrentIndex(2);
+        ID3v1Box("txtTitle")->setText(QStringLiteral("Звезда"));
+        test::MessageCapture messages;
+        QTest::mouseClick(UpdateButton(), Qt::LeftButton);
+        QCOMPARE(kt::ReadFile(path.toStdString()), kt::Concat({kt::MpegAudio(20), kt::ID3v1Record(kt::InCharset(
+                                                                             "Звезда", "WINDOWS-1251"))}));
+
+        // The choice is kept for the next window; "Automatic" finds the page.
+        window = NewWindow();
+        QVERIFY(Child<QAction>("mnuEncoding_windows_1251")->isChecked());
+        Child<QAction>("mnuEncoding_auto")->trigger();
+        QVERIFY(window->OpenFile(path));
+        QCOMPARE(ID3v1Editor()->Title(), QStringLiteral("Звезда"));
+        Child<QAction>("mnuEncoding_windows_1252")->trigger();
+        QCOMPARE(ID3v1Editor()->Title(), QStringLiteral("Çâåçäà"));
+        QCOMPARE(QSettings(Q(dir->File("quelm.ini")), QSettings::IniFormat).value("LegacyTextEncoding"),
+                 QVariant(QStringLiteral("windows-1252")));
     }
 
     void savesBothTagsWithBareLineFeedsAndReloads() {

@@ -47,26 +47,13 @@ int EnvNumber(const char* name, int fallback) {
     return std::max(0, std::atoi(text));
 }
 
-// MPEG 1 Layer III frames (128 kbit/s, 44100 Hz) whose contents are
-// pseudo-random, so that any byte out of place shows.
+// MPEG 1 Layer III frames (128 kbit/s, 44100 Hz) of varying content, so
+// that any byte out of place shows.
 Bytes MpegFrames(size_t minimumSize) {
     test::Mp3Spec stream;
-    Bytes header = test::HeaderBytes(stream);
-    const size_t frameLength = test::FrameLength(stream);
-    const size_t frames = (minimumSize + frameLength - 1) / frameLength;
-    Bytes out(frames * frameLength);
-    uint32_t state = 0x9E3779B9u;
-    for (size_t f = 0; f < frames; ++f) {
-        uint8_t* frame = out.data() + f * frameLength;
-        std::memcpy(frame, header.data(), header.size());
-        for (size_t i = header.size(); i < frameLength; ++i) {
-            state ^= state << 13;
-            state ^= state >> 17;
-            state ^= state << 5;
-            frame[i] = static_cast<uint8_t>(state);
-        }
-    }
-    return out;
+    stream.Varying = true;
+    stream.Frames = static_cast<int>((minimumSize + test::FrameLength(stream) - 1) / test::FrameLength(stream));
+    return test::BuildFrames(stream);
 }
 
 // The temporary files a save may leave behind when it is killed: the

@@ -73,3 +73,44 @@ TEST(CliV1, UsageErrorsAndFailures) {
     EXPECT_EQ(out.substr(0, 8), "0\tBlues\n");
     EXPECT_NE(out.find("255\t<Undefined>\n"), std::string::npos);
 }
+
+TEST(CliV1, CodePageOptionAndVariable) {
+    test::TempDir dir;
+    const std::string song = ShellQuote(dir.File("song.mp3"));
+    test::WriteFile(dir.File("song.mp3"), Silence(4000));
+    std::string out, err;
+
+    // Written in Windows-1251; the star it lacks becomes "?" and is counted.
+    ASSERT_EQ(test::Run(Korvel("--codepage CP1251 v1 " + song + " --artist 'Кино' --title 'Звезда по имени Солнце ★'"), &out, &err), 0)
+        << err;
+    EXPECT_EQ(err, "korvel v1: 1 character written as \"?\": windows-1251 has no bytes for it\n");
+    const Bytes written = test::ReadFile(dir.File("song.mp3"));
+    EXPECT_EQ(Bytes(written.begin() + 4033, written.begin() + 4037), test::B("\xCA\xE8\xED\xEE"));
+    EXPECT_EQ(written[4003 + 23], '?');
+
+    // Read as Windows-1252 by default, without a Codepage row.
+    ASSERT_EQ(test::Run(Korvel("info " + song), &out, &err), 0) << err;
+    EXPECT_NE(out.find("ID3v1xTag.Artist\t\u00CA\u00E8\u00ED\u00EE\n"), std::string::npos) << out;
+    EXPECT_EQ(out.find("Codepage"), std::string::npos) << out;
+    // Named on the command, before it, in the environment, or detected: the
+    // row before the tag rows names the code page.
+    for (const std::string& command :
+         {Korvel("info --codepage windows-1251 " + song), Korvel("--codepage auto info " + song),
+          "KORVEL_CODEPAGE=Windows-1251 " + Korvel("info " + song),
+          "KORVEL_CODEPAGE=koi8-r " + Korvel("info --codepage auto " + song)}) {
+        ASSERT_EQ(test::Run(command, &out, &err), 0) << command << "\n" << err;
+        EXPECT_NE(out.find("Codepage\twindows-1251\nID3v1xTag.Version\t1.0\n"), std::string::npos) << command << out;
+        EXPECT_NE(out.find("ID3v1xTag.Artist\tКино\n"), std::string::npos) << command << out;
+    }
+    ASSERT_EQ(test::Run(Korvel("xml --codepage cp1251 " + song), &out, &err), 0) << err;
+    EXPECT_NE(out.find("Value=\"Кино\""), std::string::npos);
+
+    // Unknown names are usage errors that name them; the file stays as it was.
+    EXPECT_EQ(test::Run(Korvel("v1 " + song + " --codepage klingon --title x"), &out, &err), 2);
+    EXPECT_NE(err.find("unknown code page 'klingon'"), std::string::npos) << err;
+    EXPECT_EQ(test::Run(Korvel("--codepage utf-16 info " + song), &out, &err), 2);
+    EXPECT_NE(err.find("'utf-16'"), std::string::npos) << err;
+    EXPECT_EQ(test::Run("KORVEL_CODEPAGE=klingon " + Korvel("info " + song), &out, &err), 2);
+    EXPECT_EQ(err, "korvel: unknown code page 'klingon' in KORVEL_CODEPAGE\n");
+    EXPECT_EQ(test::ReadFile(dir.File("song.mp3")), written);
+}

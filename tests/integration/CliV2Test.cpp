@@ -4,19 +4,18 @@
 
 #include <sys/stat.h>
 
-#include <sstream>
-
 #include "support/ID3V2Builder.h"
+#include "support/Mp3Builder.h"
 #include "support/TestSupport.h"
 
 using namespace korvel;
+using test::HaveMutagen;
+using test::Lines;
 using test::ShellQuote;
 
 namespace {
 
 std::string Korvel(const std::string& args) { return ShellQuote(test::CliPath()) + " " + args; }
-
-bool HaveMutagen() { return test::Run("/usr/bin/python3 -c 'import mutagen.id3' 2>/dev/null") == 0; }
 
 std::string Hex(const Bytes& bytes) {
     static const char* digits = "0123456789abcdef";
@@ -49,13 +48,6 @@ for f in sorted(t.values(), key=lambda f: f.HashKey):
     else:
         print(f.HashKey, repr(f))
 )";
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
 
 }  // namespace
 
@@ -188,11 +180,12 @@ TEST(CliV2, RefusalsUsageErrorsAndAMissingLibrary) {
     EXPECT_EQ(test::ReadFile(song), test::MpegAudio());
 
     // Without id3lib nothing is written.
-    EXPECT_EQ(test::Run("KORVEL_ID3LIB=/nonexistent/libid3.so " + Korvel("v2 " + ShellQuote(song) + " --title x"),
+    EXPECT_EQ(test::Run(test::kWithoutID3LibEnv + Korvel("v2 " + ShellQuote(song) + " --title x"),
                         &out, &err),
               1);
     EXPECT_EQ(err,
-              "korvel v2: ID3v2 tags cannot be written: The DLL '/nonexistent/libid3.so' is not present.\r\n"
+              "korvel v2: ID3v2 tags cannot be written: The DLL '" + std::string(test::kMissingID3Lib) +
+                  "' is not present.\r\n"
               "Please install it into the program directory.\n");
     EXPECT_EQ(test::ReadFile(song), test::MpegAudio());
 

@@ -184,5 +184,5 @@ TEST(ID3V2Corpus, SameReadingWithAndWithoutId3lib) {
         }
     }
     std::sort(paths.begin(), paths.end());
-    test::ExpectSameReadingWithAndWithoutId3lib(paths);
+    EXPECT_EQ(test::ReadingDifferenceWithoutId3lib(paths), "");
 }

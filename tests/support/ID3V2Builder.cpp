@@ -46,6 +46,15 @@ Bytes Frame24(const std::string& id, const Bytes& data, uint8_t statusFlags, uin
                    {statusFlags, formatFlags}, data});
 }
 
+Bytes Frame(uint8_t major, const std::string& id, const Bytes& data, uint8_t statusFlags,
+            uint8_t formatFlags) {
+    switch (major) {
+        case 2: return Frame22(id, data);
+        case 4: return Frame24(id, data, statusFlags, formatFlags);
+        default: return Frame23(id, data, statusFlags, formatFlags);
+    }
+}
+
 Bytes Text(uint8_t encoding, const Bytes& bytes) { return Concat({{encoding}, bytes}); }
 
 Bytes Latin1(const std::string& text) { return Text(0, B(text)); }
@@ -73,15 +82,28 @@ Bytes Utf16Text(const std::string& text, bool bigEndian) {
     return out;
 }
 
-Bytes Tag(uint8_t major, const Bytes& body, uint8_t flags, size_t padding) {
-    const auto size = static_cast<uint32_t>(body.size() + padding);
-    return Concat({B("ID3"), {major, 0, flags}, Syncsafe32(size), body, Bytes(padding, 0)});
+Bytes CommData(const std::string& language, const std::string& description, const std::string& text) {
+    return Concat({{0}, B(language), B(description), {0}, B(text)});
 }
 
-Bytes Tag23(const std::vector<Bytes>& frames, size_t padding) {
-    Bytes body;
-    for (const Bytes& frame : frames) body.insert(body.end(), frame.begin(), frame.end());
-    return Tag(3, body, 0, padding);
+Bytes Tag(uint8_t major, const Bytes& frames, const TagLayout& layout) {
+    uint8_t flags = layout.Flags;
+    if (layout.Unsynchronise) flags |= 0x80;
+    if (!layout.ExtendedHeader.empty()) flags |= 0x40;
+    if (layout.Footer) flags |= 0x10;
+    Bytes body = Concat({layout.ExtendedHeader, frames});
+    if (layout.Unsynchronise) body = Unsynchronise(body);
+    const auto size = static_cast<uint32_t>(body.size() + layout.Padding);
+    const Bytes header = Concat({{major, 0, flags}, Syncsafe32(size)});
+    return Concat({B("ID3"), header, body, Bytes(layout.Padding, 0),
+                   layout.Footer ? Concat({B("3DI"), header}) : Bytes{}});
+}
+
+Bytes Tag(uint8_t major, const Bytes& frames, uint8_t flags, size_t padding) {
+    TagLayout layout;
+    layout.Flags = flags;
+    layout.Padding = padding;
+    return Tag(major, frames, layout);
 }
 
 Bytes Unsynchronise(const Bytes& data) {
@@ -106,34 +128,12 @@ Bytes Zlib(const Bytes& data) {
 }
 
 Bytes TinyBmp() {
-    auto le32 = [](uint32_t v) {
-        return Bytes{static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8),
-                     static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 24)};
-    };
-    return Concat({B("BM"), le32(58), le32(0), le32(54), le32(40), le32(1), le32(1),
-                   {1, 0, 24, 0}, le32(0), le32(4), le32(2835), le32(2835), le32(0), le32(0),
-                   {0x20, 0x40, 0xE0, 0}});
-}
-
-Bytes FakeAudio(size_t size) {
-    Bytes out(size);
-    for (size_t i = 0; i < size; ++i) out[i] = static_cast<uint8_t>(0x21 + i % 90);
-    return out;
-}
-
-Bytes MpegAudio(size_t count) {
-    // 128 kbit/s at 44.1 kHz without padding: 417-byte frames.
-    Bytes out;
-    for (size_t i = 0; i < count; ++i) {
-        Bytes frame(417);
-        frame[0] = 0xFF;
-        frame[1] = 0xFB;
-        frame[2] = 0x90;
-        frame[3] = 0x64;
-        for (size_t j = 4; j < frame.size(); ++j) frame[j] = static_cast<uint8_t>((i * 31 + j * 7) % 251);
-        out.insert(out.end(), frame.begin(), frame.end());
-    }
-    return out;
+    Bytes b = {'B', 'M', 62, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  // file header
+               40, 0, 0, 0, 2, 0, 0, 0, 1, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0, 0, 8, 0, 0, 0,
+               0x13, 0x0B, 0, 0, 0x13, 0x0B, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    const Bytes row = {0, 0, 255, 255, 0, 0, 0, 0};  // red, blue, row padding
+    b.insert(b.end(), row.begin(), row.end());
+    return b;
 }
 
 Bytes PngImage(uint8_t variant) {

@@ -73,6 +73,7 @@ uint32_t HeaderValue(const Mp3Spec& s) {
     v |= static_cast<uint32_t>(s.Padding ? 1 : 0) << 9;
     v |= static_cast<uint32_t>(s.Private ? 1 : 0) << 8;
     v |= static_cast<uint32_t>(s.ChannelMode & 3) << 6;
+    v |= static_cast<uint32_t>(s.ModeExtension & 3) << 4;
     v |= static_cast<uint32_t>(s.Copyright ? 1 : 0) << 3;
     v |= static_cast<uint32_t>(s.Original ? 1 : 0) << 2;
     v |= static_cast<uint32_t>(s.Emphasis & 3);
@@ -112,9 +113,14 @@ Bytes BuildFrames(const Mp3Spec& stream) {
     const size_t length = FrameLength(stream);
     const Bytes header = HeaderBytes(stream);
     Bytes out;
+    out.reserve(length * static_cast<size_t>(std::max(stream.Frames, 0)));
     for (int f = 0; f < stream.Frames; ++f) {
         Bytes frame(length, 0);
         std::copy(header.begin(), header.end(), frame.begin());
+        if (stream.Varying) {
+            for (size_t j = header.size(); j < length; ++j)
+                frame[j] = static_cast<uint8_t>((static_cast<size_t>(f) * 31 + j * 7) % 251);
+        }
         if (f == 0 && stream.Xing) {
             const XingSpec& x = *stream.Xing;
             const size_t at = XingOffset(stream);
@@ -153,20 +159,31 @@ Bytes BuildMp3(const Mp3Spec& stream) {
     return out;
 }
 
-Bytes ID3v2Tag(const Bytes& body, uint8_t majorVersion, uint8_t flags) {
-    const size_t n = body.size();
-    Bytes out = {'I',
-                 'D',
-                 '3',
-                 majorVersion,
-                 0,
-                 flags,
-                 static_cast<uint8_t>((n >> 21) & 0x7F),
-                 static_cast<uint8_t>((n >> 14) & 0x7F),
-                 static_cast<uint8_t>((n >> 7) & 0x7F),
-                 static_cast<uint8_t>(n & 0x7F)};
-    out.insert(out.end(), body.begin(), body.end());
+Bytes MpegAudio(int frames) {
+    Mp3Spec stream;
+    stream.ModeExtension = 2;
+    stream.Original = true;
+    stream.Frames = frames;
+    stream.Varying = true;
+    return BuildFrames(stream);
+}
+
+Bytes FakeAudio(size_t size) {
+    Bytes out(size);
+    for (size_t i = 0; i < size; ++i) out[i] = static_cast<uint8_t>(0x21 + i % 90);
     return out;
+}
+
+std::string Lyrics3Field(const std::string& id, const std::string& value) {
+    const std::string size = std::to_string(value.size());
+    return id + std::string(5 - std::min<size_t>(5, size.size()), '0') + size + value;
+}
+
+Bytes Lyrics3Tag(const std::string& fields) {
+    const std::string block = "LYRICSBEGIN" + fields;
+    const std::string size = std::to_string(block.size());
+    const std::string all = block + std::string(6 - std::min<size_t>(6, size.size()), '0') + size + "LYRICS200";
+    return Bytes(all.begin(), all.end());
 }
 
 Bytes ID3v1Record(const std::string& title, const std::string& artist, const std::string& album,

@@ -1,14 +1,14 @@
 #pragma once
-// Builds small MP3 files for tests: frames of silence with a chosen header,
-// an optional Xing (or "Info") header and an optional VBRI header in the
-// first frame, optional junk in front of the first frame, optional ID3v2 tag
-// bytes at the start and an optional ID3v1 record at the end.
+// Builds audio for tests: stand-in bytes, MPEG audio frames with a chosen
+// header and an optional Xing (or "Info") or VBRI header in the first frame,
+// the tags at a file's end (ID3v1, Lyrics3 v2.00), and whole files of ID3v2
+// tag bytes, junk, frames and ID3v1 bytes.
 //
 //     test::Mp3Spec stream;                 // MPEG 1 Layer III, 128 kbit/s, 44100 Hz
 //     stream.BitRate = 320;
 //     stream.ChannelMode = 3;               // single channel
 //     stream.Xing = test::XingSpec{"Xing", 3, 1000, 417000};
-//     stream.ID3v2 = test::ID3v2Tag(Bytes(100, 0));   // 110-byte tag of padding
+//     stream.ID3v2 = test::Tag(3, {}, 0, 100);   // 110-byte tag of padding
 //     stream.ID3v1 = test::ID3v1Record("Title");
 //     test::WriteFile(path, test::BuildMp3(stream));
 //     // first frame header at test::FirstFrameOffset(stream)
@@ -52,6 +52,7 @@ struct Mp3Spec {
     int Frequency = 44100;   // Hz, looked up in the table of the version
     int SamplingIndex = -1;  // raw index 0..3; overrides Frequency when >= 0
     int ChannelMode = 1;     // 0 stereo, 1 joint stereo, 2 dual channel, 3 single channel
+    int ModeExtension = 0;
     bool Padding = false;
     bool Crc = false;  // protection bit clear; two zero CRC bytes follow the header
     bool Private = false;
@@ -59,11 +60,12 @@ struct Mp3Spec {
     bool Original = false;
     int Emphasis = 0;
 
-    int Frames = 10;               // how many frames of silence
+    int Frames = 10;               // how many frames
+    bool Varying = false;          // frame data varies by frame and position (never FF) instead of silence
     std::optional<XingSpec> Xing;  // written into the first frame at XingOffset
     std::optional<VBRISpec> VBRI;  // written into the first frame at offset 36
     Bytes Junk;                    // between the ID3v2 bytes and the first frame
-    Bytes ID3v2;                   // at the very start (see ID3v2Tag)
+    Bytes ID3v2;                   // at the very start (see Tag in ID3V2Builder.h)
     Bytes ID3v1;                   // at the very end (see ID3v1Record)
 };
 
@@ -96,9 +98,19 @@ Bytes BuildFrames(const Mp3Spec& stream);
 // ID3v2 bytes, junk, frames and ID3v1 bytes, in that order.
 Bytes BuildMp3(const Mp3Spec& stream);
 
-// An ID3v2 tag: "ID3", version, revision 0, flags, the syncsafe size of the
-// body, then the body (frames and/or padding) as given.
-Bytes ID3v2Tag(const Bytes& body, uint8_t majorVersion = 3, uint8_t flags = 0);
+// Frames of varying data (MPEG 1 Layer III, 128 kbit/s, 44100 Hz, joint
+// stereo, original), so that bytes out of place show.
+Bytes MpegAudio(int frames = 8);
+
+// Bytes that stand in for audio and are no MPEG frames (no zero bytes, no
+// FF, no tag identifier).
+Bytes FakeAudio(size_t size);
+
+// A Lyrics3 v2.00 field record: id, five-digit size, value.
+std::string Lyrics3Field(const std::string& id, const std::string& value);
+// A Lyrics3 v2.00 tag: "LYRICSBEGIN", the field records as given, the
+// six-digit size of both and "LYRICS200".
+Bytes Lyrics3Tag(const std::string& fields);
 
 // A 128-byte ID3v1 record ("TAG", title, artist, album, year, comment,
 // genre); a track above 0 makes it ID3v1.1 (28-byte comment, zero, track).

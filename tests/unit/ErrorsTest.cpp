@@ -12,33 +12,6 @@
 
 using namespace korvel;
 
-namespace {
-
-struct Captured {
-    std::string text;
-    MessageIcon icon = MessageIcon::Information;
-    std::string caption;
-    int count = 0;
-};
-
-// Installs a capturing message handler for the test's lifetime.
-class MessageCapture {
-public:
-    MessageCapture() {
-        m_previous = SetMessageHandler([this](const std::string& t, MessageIcon i, const std::string& c) {
-            m_last = {t, i, c, m_last.count + 1};
-        });
-    }
-    ~MessageCapture() { SetMessageHandler(m_previous); }
-    const Captured& Last() const { return m_last; }
-
-private:
-    MessageHandler m_previous;
-    Captured m_last;
-};
-
-}  // namespace
-
 TEST(ErrorRecord, CopyErrorTakesLibraryFailureAndStreamJoinsFields) {
     cError record;
     EXPECT_EQ(record.Stream(), "0, , ");
@@ -77,7 +50,7 @@ TEST(ErrorRecord, PlatformFailuresKeepTheirNumberAndText) {
 }
 
 TEST(ErrorRecord, ShowBuildsTwoOrThreeLinesWithIconAndCaption) {
-    MessageCapture capture;
+    test::MessageCapture capture;
     cError record;
     record.Set(0, "Read Tag", "The file contains no tag.");
     record.Show();
@@ -97,7 +70,7 @@ TEST(ErrorRecord, ShowBuildsTwoOrThreeLinesWithIconAndCaption) {
     record.Mode = 7;
     record.Show();
     EXPECT_EQ(capture.Last().icon, MessageIcon::Information);
-    EXPECT_EQ(capture.Last().count, 4);
+    EXPECT_EQ(capture.messages.size(), 4u);
 }
 
 TEST(ErrorRecord, TagErrorViewsShowTheLatestContent) {

@@ -2,6 +2,7 @@
 
 #include "file/FileHandler.h"
 #include "file/FileReport.h"
+#include "support/ID3V2Builder.h"
 #include "support/Mp3Builder.h"
 #include "support/TestSupport.h"
 
@@ -21,7 +22,7 @@ TEST(FileHandlerAudio, SearchStartsOnTheLastByteOfAnID3v2Tag) {
     std::copy(decoy.begin(), decoy.end(), body.begin() + 20);
     body.back() = 0xFF;
     Mp3Spec stream;
-    stream.ID3v2 = test::ID3v2Tag(body);
+    stream.ID3v2 = test::Tag(3, body);
     const Bytes frames = test::BuildFrames(stream);
     test::WriteFile(path, Concat({stream.ID3v2, Bytes(frames.begin() + 1, frames.end())}));
 
@@ -55,12 +56,13 @@ TEST(FileHandlerAudio, FurtherID3v2TagsBehindTheFirstAreSkipped) {
     Mp3Spec layerOne;
     layerOne.LayerId = 3;
     const Bytes decoy = Concat({Bytes(20, 0), test::HeaderBytes(layerOne), Bytes(20, 0)});
-    const Bytes first = test::ID3v2Tag(Bytes(100, 0));
-    const Bytes v24 = test::ID3v2Tag(decoy, 4, 0x10);
-    const Bytes footer = Concat({B("3DI", 3), Bytes(v24.begin() + 3, v24.begin() + 10)});
-    const Bytes empty = test::ID3v2Tag(Bytes());
+    const Bytes first = test::Tag(3, {}, 0, 100);
+    test::TagLayout withFooter;
+    withFooter.Footer = true;
+    const Bytes v24 = test::Tag(4, decoy, withFooter);
+    const Bytes empty = test::Tag(3, {});
     Mp3Spec stream;
-    stream.ID3v2 = Concat({first, v24, footer, test::ID3v2Tag(decoy), empty});
+    stream.ID3v2 = Concat({first, v24, test::Tag(3, decoy), empty});
     test::WriteFile(path, test::BuildMp3(stream));
 
     FileHandler file;

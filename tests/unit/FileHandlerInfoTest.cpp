@@ -11,6 +11,7 @@
 #include "file/FileHandler.h"
 #include "file/FileReport.h"
 #include "errors/KorvelException.h"
+#include "support/Mp3Builder.h"
 #include "support/TestSupport.h"
 
 using namespace korvel;
@@ -19,23 +20,10 @@ using test::Concat;
 
 namespace {
 
-Bytes Audio(size_t n) { return Bytes(n, 0x55); }
-
-Bytes ID3v1Record(const std::string& title) {
-    ID3V1Tag tag;
-    tag.setTitle(title);
-    tag.setGenre(17);
-    tag.setTagType(ID3v1);
-    return tag.EncodeRecord();
-}
-
 // Audio, a version 2.00 Lyrics3 tag with one title field, and an ID3v1 tag.
 Bytes WithLyrics(const std::string& title) {
-    const std::string block = "LYRICSBEGINETT" + std::string(5 - std::to_string(title.size()).size(), '0') +
-                              std::to_string(title.size()) + title;
-    std::string size = std::to_string(block.size());
-    size = std::string(6 - size.size(), '0') + size;
-    return Concat({Audio(600), B(block + size + "LYRICS200"), ID3v1Record("Song")});
+    return Concat({test::FakeAudio(600), test::Lyrics3Tag(test::Lyrics3Field("ETT", title)),
+                   test::ID3v1Record("Song", "", "", "", "", 0, 17)});
 }
 
 std::vector<std::string> Names(pugi::xml_node properties) {
@@ -67,7 +55,7 @@ TEST(FileHandlerLyrics, LoadedOncePerFileNameAndRetriedAfterAFailure) {
 
     // A new name loads into the same object.
     const std::string plain = dir.File("plain.mp3");
-    test::WriteFile(plain, Concat({Audio(600), ID3v1Record("x")}));
+    test::WriteFile(plain, Concat({test::FakeAudio(600), test::ID3v1Record("x", "", "", "", "", 0, 17)}));
     ASSERT_TRUE(file.Create(plain));
     EXPECT_FALSE(file.HasLyricsTag());
     EXPECT_EQ(held->Version(), lvcUnknown);
@@ -75,7 +63,7 @@ TEST(FileHandlerLyrics, LoadedOncePerFileNameAndRetriedAfterAFailure) {
 
     // A malformed tag raises on every call until the file is mended.
     const std::string broken = dir.File("broken.mp3");
-    test::WriteFile(broken, Concat({Audio(600), B("LYRICSBEGINETT00005Hello0x0024LYRICS200"), ID3v1Record("x")}));
+    test::WriteFile(broken, Concat({test::FakeAudio(600), B("LYRICSBEGINETT00005Hello0x0024LYRICS200"), test::ID3v1Record("x", "", "", "", "", 0, 17)}));
     ASSERT_TRUE(file.Create(broken));
     EXPECT_THROW(file.HasLyricsTag(), KorvelException);
     try {
@@ -107,7 +95,7 @@ TEST(FileHandlerLyrics, ReportRowsAndFailures) {
     // A broken tag leaves its rows out and hands its failure over; the ID3v1
     // rows stay.
     test::WriteFile(dir.File("b.mp3"),
-                    Concat({Audio(600), B("LYRICSBEGINETT00009Hello000024LYRICS200"), ID3v1Record("Song")}));
+                    Concat({test::FakeAudio(600), B("LYRICSBEGINETT00009Hello000024LYRICS200"), test::ID3v1Record("Song", "", "", "", "", 0, 17)}));
     ASSERT_TRUE(file.Create(dir.File("b.mp3")));
     rows = AttributeRows(file, &failures);
     ASSERT_EQ(failures.size(), 1u);
@@ -140,7 +128,7 @@ TEST(FileHandlerFacts, PathAndFolder) {
 TEST(FileHandlerFacts, FileAndDriveAgreeWithTheFileSystem) {
     test::TempDir dir;
     const std::string path = dir.File("Song.MP3");
-    test::WriteFile(path, Audio(1234));
+    test::WriteFile(path, test::FakeAudio(1234));
     FileHandler file;
     file.SetFileName(path);
 
@@ -265,7 +253,7 @@ TEST(FileHandlerXml, DocumentShape) {
     EXPECT_EQ(Names(fileNode.child("ID3V1Tag").child("Properties")).size(), 7u);
 
     // A broken Lyrics3 tag fails the whole description.
-    test::WriteFile(dir.File("b.mp3"), Concat({Audio(600), B("LYRICSBEGIN000001LYRICS200")}));
+    test::WriteFile(dir.File("b.mp3"), Concat({test::FakeAudio(600), B("LYRICSBEGIN000001LYRICS200")}));
     ASSERT_TRUE(file.Create(dir.File("b.mp3")));
     EXPECT_THROW(file.xml(), KorvelException);
 }

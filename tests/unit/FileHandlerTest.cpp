@@ -11,40 +11,23 @@
 #include "core/Picture.h"
 #include "core/ReplacementFile.h"
 #include "errors/KorvelException.h"
+#include "support/Mp3Builder.h"
 #include "support/TestSupport.h"
 
 using namespace korvel;
 using test::B;
 using test::Concat;
 
-namespace {
-
-Bytes Audio(size_t n) {
-    Bytes b(n);
-    for (size_t i = 0; i < n; ++i) b[i] = static_cast<uint8_t>(0x11 + i % 7);
-    return b;
-}
-
-Bytes TagRecord(const std::string& title, uint8_t track) {
-    ID3V1Tag tag;
-    tag.setTitle(title);
-    tag.setTrack(track);
-    tag.setTagType(track ? ID3V11 : ID3v1);
-    return tag.EncodeRecord();
-}
-
-}  // namespace
-
 TEST(FileHandlerCreate, RefusesArchivesWithTheirRecords) {
     test::TempDir dir;
-    test::WriteFile(dir.File("a.zip"), Concat({B("PK\x03\x04", 4), Audio(500)}));
+    test::WriteFile(dir.File("a.zip"), Concat({B("PK\x03\x04", 4), test::FakeAudio(500)}));
     FileHandler file;
     EXPECT_FALSE(file.Create(dir.File("a.zip")));
     EXPECT_EQ(file.FileType(), 2);
     EXPECT_EQ(file.FileTypeName(), "ZIP");
     EXPECT_EQ(file.LastError()->Stream(), "-2147221504, Create, This is a ZIP-File");
 
-    test::WriteFile(dir.File("a.rar"), Concat({B("Rar!\x1A\x07\x00", 7), Audio(500)}));
+    test::WriteFile(dir.File("a.rar"), Concat({B("Rar!\x1A\x07\x00", 7), test::FakeAudio(500)}));
     EXPECT_FALSE(file.Create(dir.File("a.rar")));
     EXPECT_EQ(file.FileType(), 3);
     EXPECT_EQ(file.FileTypeName(), "RAR");
@@ -57,19 +40,19 @@ TEST(FileHandlerCreate, ShortFilesAndFilesWithoutTag) {
     EXPECT_EQ(file.FileType(), 0);
     EXPECT_EQ(file.FileTypeName(), "Unknown");
 
-    test::WriteFile(dir.File("127.mp3"), Audio(127));
+    test::WriteFile(dir.File("127.mp3"), test::FakeAudio(127));
     EXPECT_FALSE(file.Create(dir.File("127.mp3")));
     EXPECT_EQ(file.LastError()->Stream(), "62, File read, Input past end of file");
 
     // Exactly 128 bytes are read on Create (but readTag and HasTag need more).
-    test::WriteFile(dir.File("128.mp3"), TagRecord("Only", 0));
+    test::WriteFile(dir.File("128.mp3"), test::ID3v1Record("Only", "", "", "", "", 0));
     ASSERT_TRUE(file.Create(dir.File("128.mp3")));
     EXPECT_TRUE(file.HasID3V1Tag());
     EXPECT_EQ(file.ID3v1xTag()->Title(), "Only");
     EXPECT_FALSE(file.HasTag());
     EXPECT_EQ(file.readTag(), ID3Unknown);
 
-    test::WriteFile(dir.File("none.mp3"), Audio(1000));
+    test::WriteFile(dir.File("none.mp3"), test::FakeAudio(1000));
     ASSERT_TRUE(file.Create(dir.File("none.mp3")));
     EXPECT_EQ(file.FileType(), 1);
     EXPECT_EQ(file.FileTypeName(), "MP3");
@@ -86,7 +69,7 @@ TEST(FileHandlerCreate, ShortFilesAndFilesWithoutTag) {
 TEST(FileHandlerCreate, ReadsTagAndReReadsIt) {
     test::TempDir dir;
     std::string path = dir.File("t.mp3");
-    test::WriteFile(path, Concat({Audio(1000), TagRecord("Song", 9)}));
+    test::WriteFile(path, Concat({test::FakeAudio(1000), test::ID3v1Record("Song", "", "", "", "", 9)}));
     FileHandler file;
     ASSERT_TRUE(file.Create(path));
     ID3V1TagPtr first = file.ID3v1xTag();
@@ -105,7 +88,7 @@ TEST(FileHandlerCreate, ReadsTagAndReReadsIt) {
 TEST(FileHandlerWrite, AppendsThenReplacesTheRecord) {
     test::TempDir dir;
     std::string path = dir.File("w.mp3");
-    Bytes audio = Audio(1000);
+    Bytes audio = test::FakeAudio(1000);
     test::WriteFile(path, audio);
     FileHandler file;
     ASSERT_TRUE(file.Create(path));
@@ -140,7 +123,7 @@ TEST(FileHandlerWrite, PreconditionsAndFailures) {
     EXPECT_EQ(fresh.LastError()->Mode(), 1);
 
     std::string path = dir.File("w.mp3");
-    test::WriteFile(path, Audio(300));
+    test::WriteFile(path, test::FakeAudio(300));
     FileHandler file;
     ASSERT_TRUE(file.Create(path));
     auto tag = std::make_shared<ID3V1Tag>();
@@ -166,7 +149,7 @@ TEST(FileHandlerWrite, PreconditionsAndFailures) {
 TEST(FileHandlerWrite, FailedWritesLeaveTheFileAndNoTemporaryFile) {
     test::TempDir dir;
     std::string path = dir.File("w.mp3");
-    Bytes original = Concat({Audio(300000), TagRecord("Kept", 1)});
+    Bytes original = Concat({test::FakeAudio(300000), test::ID3v1Record("Kept", "", "", "", "", 1)});
     test::WriteFile(path, original);
     ::chmod(path.c_str(), 0640);
     FileHandler file;
@@ -218,13 +201,13 @@ TEST(FileHandlerWrite, FailedWritesLeaveTheFileAndNoTemporaryFile) {
 TEST(FileHandlerWrite, ExactlyTagSizedFileGetsASecondRecord) {
     test::TempDir dir;
     std::string path = dir.File("128.mp3");
-    test::WriteFile(path, TagRecord("Only", 0));
+    test::WriteFile(path, test::ID3v1Record("Only", "", "", "", "", 0));
     FileHandler file;
     ASSERT_TRUE(file.Create(path));
     ASSERT_TRUE(file.writeID3v1xTag());
     EXPECT_EQ(test::ReadFile(path).size(), 256u);
 
-    test::WriteFile(path, TagRecord("Only", 0));
+    test::WriteFile(path, test::ID3v1Record("Only", "", "", "", "", 0));
     EXPECT_FALSE(file.removeID3V1xTag());
     EXPECT_EQ(file.LastError()->Stream(), "0, RemoveTag, The file has no ID3v1x tag.");
 }
@@ -232,8 +215,8 @@ TEST(FileHandlerWrite, ExactlyTagSizedFileGetsASecondRecord) {
 TEST(FileHandlerRemove, CutsExactlyTheRecordAndKeepsTheHeldTag) {
     test::TempDir dir;
     std::string path = dir.File("r.mp3");
-    Bytes audio = Audio(5000);
-    test::WriteFile(path, Concat({audio, TagRecord("Gone", 3)}));
+    Bytes audio = test::FakeAudio(5000);
+    test::WriteFile(path, Concat({audio, test::ID3v1Record("Gone", "", "", "", "", 3)}));
     ::chmod(path.c_str(), 0640);
     FileHandler file;
     ASSERT_TRUE(file.Create(path));
@@ -252,7 +235,7 @@ TEST(FileHandlerRemove, CutsExactlyTheRecordAndKeepsTheHeldTag) {
 TEST(FileHandlerRemove, FailingRenameLeavesTheOriginalAndNoTempFile) {
     test::TempDir dir;
     std::string path = dir.File("r.mp3");
-    Bytes original = Concat({Audio(300000), TagRecord("Kept", 1)});
+    Bytes original = Concat({test::FakeAudio(300000), test::ID3v1Record("Kept", "", "", "", "", 1)});
     test::WriteFile(path, original);
     ReplacementFile::SetFaultHook([](const std::string& step) {
         if (step == "rename") throw std::system_error(EXDEV, std::generic_category(), "rename");
@@ -280,7 +263,7 @@ TEST(FileHandlerRemove, FailingRenameLeavesTheOriginalAndNoTempFile) {
 TEST(FileHandlerRemove, ReadOnlyFileOrFolderIsRefused) {
     test::TempDir dir;
     std::string path = dir.File("r.mp3");
-    Bytes original = Concat({Audio(1000), TagRecord("Kept", 1)});
+    Bytes original = Concat({test::FakeAudio(1000), test::ID3v1Record("Kept", "", "", "", "", 1)});
     test::WriteFile(path, original);
     ::chmod(path.c_str(), 0444);
     FileHandler file;
@@ -301,7 +284,7 @@ TEST(FileHandlerRemove, ReadOnlyFileOrFolderIsRefused) {
 TEST(FileRoutinesTest, FileCopyChunksCutsAndAppends) {
     test::TempDir dir;
     FileRoutines routines;
-    Bytes source = Audio(300000);
+    Bytes source = test::FakeAudio(300000);
     test::WriteFile(dir.File("src"), source);
     routines.FileCopy(dir.File("src"), dir.File("dst"), false, 128);
     EXPECT_EQ(test::ReadFile(dir.File("dst")), Bytes(source.begin(), source.end() - 128));
@@ -311,9 +294,9 @@ TEST(FileRoutinesTest, FileCopyChunksCutsAndAppends) {
     routines.FileCopy(dir.File("src"), dir.File("dst"), true, 400000);
     EXPECT_TRUE(test::ReadFile(dir.File("dst")).empty());
 
-    test::WriteFile(dir.File("ten"), Audio(10));
+    test::WriteFile(dir.File("ten"), test::FakeAudio(10));
     routines.FileCopy(dir.File("src"), dir.File("ten"), false, 0, true);
-    EXPECT_EQ(test::ReadFile(dir.File("ten")), Concat({Audio(10), source}));
+    EXPECT_EQ(test::ReadFile(dir.File("ten")), Concat({test::FakeAudio(10), source}));
 
     try {
         routines.FileCopy(dir.File("src"), dir.File("dst"));
@@ -371,7 +354,7 @@ TEST(FileRoutinesTest, TempFilesAndExtensions) {
 
 TEST(FileRoutinesTest, CutFileBytesLeavesNoTempFiles) {
     test::TempDir dir;
-    Bytes content = Audio(1128);
+    Bytes content = test::FakeAudio(1128);
     test::WriteFile(dir.File("c.mp3"), content);
     FileRoutines().CutFileBytes(dir.File("c.mp3"), 128);
     EXPECT_EQ(test::ReadFile(dir.File("c.mp3")), Bytes(content.begin(), content.begin() + 1000));
@@ -381,7 +364,7 @@ TEST(FileRoutinesTest, CutFileBytesLeavesNoTempFiles) {
 TEST(ReplacementFileTest, PictureFilesAreReplacedWholeAndNewOnesGetTheUmaskBits) {
     test::TempDir dir;
     std::string path = dir.File("cover.jpg");
-    PicturePtr picture = PictureObject::FromBytes(Concat({B("\xFF\xD8\xFF\xE0", 4), Audio(200000)}));
+    PicturePtr picture = PictureObject::FromBytes(Concat({B("\xFF\xD8\xFF\xE0", 4), test::FakeAudio(200000)}));
     ASSERT_TRUE(picture);
 
     // A new file: the bits the process's umask leaves, not mkstemp's 0600.
@@ -416,7 +399,7 @@ TEST(FileHandlerWrite, SavesThroughASymbolicLinkReachTheLinkedFile) {
     std::filesystem::create_directory(dir.File("store"));
     std::string real = dir.File("store/real.mp3");
     std::string link = dir.File("link.mp3");
-    test::WriteFile(real, Audio(1000));
+    test::WriteFile(real, test::FakeAudio(1000));
     std::filesystem::create_symlink("store/real.mp3", link);
 
     FileHandler file;
@@ -428,7 +411,7 @@ TEST(FileHandlerWrite, SavesThroughASymbolicLinkReachTheLinkedFile) {
     EXPECT_EQ(test::ReadFile(real).size(), 1128u);
     ASSERT_TRUE(file.removeID3V1xTag());
     EXPECT_TRUE(std::filesystem::is_symlink(link));
-    EXPECT_EQ(test::ReadFile(real), Audio(1000));
+    EXPECT_EQ(test::ReadFile(real), test::FakeAudio(1000));
     // The temporary files lived beside the real file and are gone.
     EXPECT_EQ(dir.List(), (std::vector<std::string>{"link.mp3", "store"}));
 }

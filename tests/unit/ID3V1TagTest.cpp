@@ -5,32 +5,13 @@
 #include "errors/KorvelException.h"
 #include "id3v1/Genres.h"
 #include "id3v1/ID3V1Tag.h"
+#include "support/Mp3Builder.h"
 #include "support/TestSupport.h"
 
 using namespace korvel;
 
-namespace {
-
-Bytes Record() {
-    Bytes r(128, 0);
-    r[0] = 'T';
-    r[1] = 'A';
-    r[2] = 'G';
-    return r;
-}
-
-void Put(Bytes& r, size_t at, const std::string& text) {
-    for (size_t i = 0; i < text.size(); ++i) r[at + i] = static_cast<uint8_t>(text[i]);
-}
-
-}  // namespace
-
 TEST(ID3V1Record, DecodesBothKindsByBytes125And126) {
-    Bytes r = Record();
-    Put(r, 97, std::string(30, 'c'));
-    r[125] = 0;
-    r[126] = 7;
-    r[127] = 17;
+    Bytes r = test::ID3v1Record("", "", "", "", std::string(28, 'c'), 7, 17);
     ID3V1Tag tag;
     EXPECT_EQ(ID3V1Tag::DecodeRecord(r, tag), ID3V11);
     EXPECT_EQ(tag.Track(), 7);
@@ -43,18 +24,15 @@ TEST(ID3V1Record, DecodesBothKindsByBytes125And126) {
     EXPECT_EQ(tag.Comment(), std::string(28, 'c'));  // stops at the zero byte 125
 
     // A full 30-character comment without the marker is plain ID3v1.
-    Put(r, 125, "xy");
+    r[125] = 'x';
+    r[126] = 'y';
     EXPECT_EQ(ID3V1Tag::DecodeRecord(r, tag), ID3v1);
     EXPECT_EQ(tag.Comment(), std::string(28, 'c') + "xy");
 }
 
 TEST(ID3V1Record, FieldsEndAtZeroAndAreTrimmedOfBlanks) {
-    Bytes r = Record();
-    Put(r, 3, "Abc");
-    Put(r, 33, "  Abc" + std::string(25, ' '));
-    Put(r, 63, "Al\0junk");
-    Put(r, 93, "1999");
-    Put(r, 97, " \t x ");
+    const Bytes r = test::ID3v1Record("Abc", "  Abc" + std::string(25, ' '), std::string("Al\0junk", 7), "1999",
+                                      " \t x ", 0, 0);
     ID3V1Tag tag;
     ID3V1Tag::DecodeRecord(r, tag);
     EXPECT_EQ(tag.Title(), "Abc");
@@ -65,7 +43,7 @@ TEST(ID3V1Record, FieldsEndAtZeroAndAreTrimmedOfBlanks) {
 }
 
 TEST(ID3V1Record, CodePageBytes80To9F) {
-    Bytes r = Record();
+    Bytes r = test::ID3v1Record("", "", "", "", "", 0, 0);
     for (int b = 0x80; b <= 0x9F; ++b) r[3 + (b - 0x80) % 30] = static_cast<uint8_t>(b);
     r[33] = 0x80;
     r[34] = 0x99;

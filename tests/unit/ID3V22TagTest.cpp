@@ -3,6 +3,7 @@
 #include "core/BinaryFile.h"
 #include "id3v2/ID3V22Tag.h"
 #include "support/ID3V2Builder.h"
+#include "support/Mp3Builder.h"
 #include "support/TestSupport.h"
 
 using namespace korvel;
@@ -10,17 +11,10 @@ using namespace korvel::test;
 
 namespace {
 
-ID3V22TagPtr Load(const Bytes& bytes) {
-    TempDir dir;
-    WriteFile(dir.File("t.mp3"), bytes);
-    BinaryFile file(dir.File("t.mp3"));
-    auto tag = std::make_shared<ID3V22Tag>();
-    if (!tag->LoadFromFile(file, file.Length(), 1, ID3V2Header::FromBytes(bytes))) return nullptr;
-    return tag;
-}
+ID3V22TagPtr Load(const Bytes& bytes) { return LoadReader<ID3V22Tag>(bytes); }
 
 ID3V22TagPtr LoadFrames(const Bytes& frames, size_t padding = 0, uint8_t flags = 0) {
-    return Load(Concat({Tag(2, frames, flags, padding), FakeAudio(100)}));
+    return LoadTagFrames<ID3V22Tag>(2, frames, padding, flags);
 }
 
 }  // namespace
@@ -31,12 +25,12 @@ TEST(ID3V22Reader, FramesTextAndProperties) {
             Concat({B("TT2"), {0, 0, 4, 0}, B("Abc")}),
             Frame22("TP1", {1, 0xFF, 0xFE, 0x41, 0}),
             Frame22("TAL", Latin1("Album")),
-            Frame22("COM", B("\0eng\0first", 10)),
+            Frame22("COM", CommData("eng", "", "first")),
             Frame22("TCO", Latin1("(17)")),
             Frame22("TRK", Latin1("3/11")),
             Frame22("TYE", Latin1("2004")),
             Frame22("TEN", {}),  // size 0: skipped, the walk goes on 6 bytes further
-            Frame22("COM", B("\0eng\0second", 11)),
+            Frame22("COM", CommData("eng", "", "second")),
             Frame22("TXX", Text(3, B("utf8"))),
         }),
         100);

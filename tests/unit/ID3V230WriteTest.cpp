@@ -18,16 +18,13 @@
 
 using namespace korvel;
 using test::B;
+using test::CommData;
 using test::Concat;
 using test::Frame23;
 using test::Latin1Text;
-using test::Tag23;
+using test::Tag;
 
 namespace {
-
-Bytes CommData(const std::string& lang, const std::string& desc, const std::string& text) {
-    return Concat({Bytes{0}, B(lang), B(desc), Bytes{0}, B(text)});
-}
 
 // A frame record of a written tag: its ID and content.
 struct Written {
@@ -62,23 +59,6 @@ Bytes AfterTag(const std::string& path) {
 bool Contains(const Bytes& haystack, const Bytes& needle) {
     return std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end()) != haystack.end();
 }
-
-// Collects the messages shown while it lives.
-struct MessageCapture {
-    struct Shown {
-        std::string text;
-        MessageIcon icon;
-        std::string caption;
-    };
-    std::vector<Shown> shown;
-    MessageHandler previous;
-    MessageCapture() {
-        previous = SetMessageHandler([this](const std::string& text, MessageIcon icon, const std::string& caption) {
-            shown.push_back({text, icon, caption});
-        });
-    }
-    ~MessageCapture() { SetMessageHandler(previous); }
-};
 
 struct FaultHook {
     explicit FaultHook(const std::string& failingStep) {
@@ -164,8 +144,8 @@ TEST(ID3V230Values, SplitGenreForms) {
 TEST(ID3V230Values, ChangingAndDeletingLoadedFrames) {
     test::TempDir dir;
     std::string path = dir.File("a.mp3");
-    test::WriteFile(path, Concat({Tag23({Frame23("TPE1", Latin1Text("Artist")), Frame23("TIT2", Latin1Text("T")),
-                                         Frame23("APIC", Concat({B("\0image/png\0\x03\0", 13), test::PngImage()}))}),
+    test::WriteFile(path, Concat({Tag(3, Concat({Frame23("TPE1", Latin1Text("Artist")), Frame23("TIT2", Latin1Text("T")),
+                                         Frame23("APIC", Concat({B("\0image/png\0\x03\0", 13), test::PngImage()}))})),
                                   test::MpegAudio()}));
     ID3V230 tag;
     tag.AttachFile(path);
@@ -344,7 +324,7 @@ TEST(ID3V230Save, FramesThatWereNotChangedKeepTheirBytes) {
     frames.insert(frames.begin() + 3, Frame23("TIT2", Latin1Text("Old title")));
     frames.push_back(Frame23("APIC", Concat({B("\0image/png\0\x03" "cover\0", 18), test::PngImage()})));
     Bytes audio = test::MpegAudio(10);
-    test::WriteFile(path, Concat({Tag23(frames, 300), audio}));
+    test::WriteFile(path, Concat({Tag(3, Concat(frames), 0, 300), audio}));
 
     ID3V230 tag;
     tag.AttachFile(path);
@@ -386,7 +366,7 @@ TEST(ID3V230Save, ValuesHandedOverFromAnotherReadingOfTheFileChangeNothing) {
     test::TempDir dir;
     std::string path = dir.File("a.mp3");
     Bytes cover = Concat({B("\0image/jpeg\0\x03\0", 14), B("not really a jpeg")});
-    test::WriteFile(path, Concat({Tag23({Frame23("TIT2", Latin1Text("Title")), Frame23("APIC", cover)}, 100),
+    test::WriteFile(path, Concat({Tag(3, Concat({Frame23("TIT2", Latin1Text("Title")), Frame23("APIC", cover)}), 0, 100),
                                   test::MpegAudio(4)}));
     FileHandler first;
     ASSERT_TRUE(first.Create(path));
@@ -427,9 +407,9 @@ TEST(ID3V230Save, ValuesHandedOverFromAnotherReadingOfTheFileChangeNothing) {
 TEST(ID3V230Save, DeletionsQuotesAndFramesTakenOutOfTheList) {
     test::TempDir dir;
     std::string path = dir.File("a.mp3");
-    test::WriteFile(path, Concat({Tag23({Frame23("TPE1", Latin1Text("Artist")), Frame23("TALB", Latin1Text("Album")),
+    test::WriteFile(path, Concat({Tag(3, Concat({Frame23("TPE1", Latin1Text("Artist")), Frame23("TALB", Latin1Text("Album")),
                                          Frame23("TCOP", Latin1Text("c")), Frame23("PRIV", B("o\0data", 6)),
-                                         Frame23("APIC", Concat({B("\0image/png\0\0\0", 13), test::PngImage()}))}),
+                                         Frame23("APIC", Concat({B("\0image/png\0\0\0", 13), test::PngImage()}))})),
                                   test::MpegAudio()}));
     ID3V230 tag;
     tag.AttachFile(path);
@@ -459,7 +439,7 @@ TEST(ID3V230Save, DeletionsQuotesAndFramesTakenOutOfTheList) {
 TEST(ID3V230Save, FailedSavesLeaveTheFileAsItWas) {
     test::TempDir dir;
     std::string path = dir.File("a.mp3");
-    Bytes original = Concat({Tag23({Frame23("TIT2", Latin1Text("Old"))}), test::MpegAudio()});
+    Bytes original = Concat({Tag(3, Concat({Frame23("TIT2", Latin1Text("Old"))})), test::MpegAudio()});
     auto reset = [&] {
         test::WriteFile(path, original);
         ::chmod(path.c_str(), 0644);
@@ -495,16 +475,16 @@ TEST(ID3V230Save, FailedSavesLeaveTheFileAsItWas) {
     // message.
     reset();
     {
-        MessageCapture messages;
+        test::MessageCapture messages;
         ID3V230 tag;
         tag.AttachFile(path);
         tag.setLyricsSynced("la la");
         EXPECT_FALSE(tag.UpdateTag(2));
-        ASSERT_EQ(messages.shown.size(), 1u);
-        EXPECT_EQ(messages.shown[0].text,
+        ASSERT_EQ(messages.messages.size(), 1u);
+        EXPECT_EQ(messages.messages[0].text,
                   "Unable to write data to field.\r\nID3V230::id3SetField()\r\nField '2' doesn't exist.\r\nData: la la");
-        EXPECT_EQ(messages.shown[0].icon, MessageIcon::Critical);
-        EXPECT_EQ(messages.shown[0].caption, "KORVEL - Store ID3v2 Field");
+        EXPECT_EQ(messages.messages[0].icon, MessageIcon::Critical);
+        EXPECT_EQ(messages.messages[0].caption, "KORVEL - Store ID3v2 Field");
         EXPECT_EQ(test::ReadFile(path), original);
         EXPECT_EQ(dir.List(), std::vector<std::string>{"a.mp3"});
     }
@@ -534,7 +514,7 @@ TEST(ID3V230Strip, RemovesTheRequestedTagsOnly) {
     std::string path = dir.File("a.mp3");
     Bytes audio = test::MpegAudio(12);
     Bytes v1 = test::ID3v1Record("one");
-    test::WriteFile(path, Concat({Tag23({Frame23("TIT2", Latin1Text("T"))}, 100), audio, v1}));
+    test::WriteFile(path, Concat({Tag(3, Concat({Frame23("TIT2", Latin1Text("T"))}), 0, 100), audio, v1}));
     ID3V230 tag;
     tag.AttachFile(path);
     EXPECT_EQ(tag.StripTag(ID3TT_ID3V2), 0) << tag.LastFailure();
@@ -546,7 +526,7 @@ TEST(ID3V230Strip, RemovesTheRequestedTagsOnly) {
     EXPECT_EQ(test::ReadFile(path), audio);
     EXPECT_EQ(dir.List(), std::vector<std::string>{"a.mp3"});
 
-    Bytes tagged = Concat({Tag23({Frame23("TIT2", Latin1Text("T"))}), audio});
+    Bytes tagged = Concat({Tag(3, Concat({Frame23("TIT2", Latin1Text("T"))})), audio});
     test::WriteFile(path, tagged);
     ::chmod(path.c_str(), 0444);
     EXPECT_EQ(tag.StripTag(ID3TT_ID3V2), 12);

@@ -3,6 +3,7 @@
 #include "core/BinaryFile.h"
 #include "id3v2/ID3V23Tag.h"
 #include "support/ID3V2Builder.h"
+#include "support/Mp3Builder.h"
 #include "support/TestSupport.h"
 
 using namespace korvel;
@@ -10,26 +11,13 @@ using namespace korvel::test;
 
 namespace {
 
-// Loads a version 2.3 tag with the own parser from a file holding `bytes`;
-// null when the load fails.
-ID3V23TagPtr Load(const Bytes& bytes) {
-    TempDir dir;
-    WriteFile(dir.File("t.mp3"), bytes);
-    BinaryFile file(dir.File("t.mp3"));
-    auto tag = std::make_shared<ID3V23Tag>();
-    if (!tag->LoadFromFile(file, file.Length(), 1, ID3V2Header::FromBytes(bytes))) return nullptr;
-    return tag;
-}
+ID3V23TagPtr Load(const Bytes& bytes) { return LoadReader<ID3V23Tag>(bytes); }
 
 ID3V23TagPtr LoadFrames(const Bytes& frames, size_t padding = 0) {
-    return Load(Concat({Tag(3, frames, 0, padding), FakeAudio(100)}));
+    return LoadTagFrames<ID3V23Tag>(3, frames, padding);
 }
 
-std::string FrameText(const Bytes& frame) {
-    const ID3V23TagPtr tag = LoadFrames(frame);
-    if (!tag || tag->FrameCount() != 1) return "<load failed>";
-    return tag->GetFrameByIndex(1)->TextData();
-}
+std::string FrameText(const Bytes& frame) { return OnlyFrameText<ID3V23Tag>(3, frame); }
 
 }  // namespace
 
@@ -65,7 +53,7 @@ TEST(ID3V23Reader, TextFramesInEveryEncoding) {
 }
 
 TEST(ID3V23Reader, CommentsLyricsAndDescriptions) {
-    const ID3V23TagPtr tag = LoadFrames(Frame23("COMM", B("\0eng\0Hi", 7)));
+    const ID3V23TagPtr tag = LoadFrames(Frame23("COMM", CommData("eng", "", "Hi")));
     ASSERT_TRUE(tag);
     EXPECT_EQ(tag->Comment(), "Hi");
     EXPECT_EQ(tag->GetFrameByID("COMM")->removeHeader(), B("Hi"));
@@ -128,7 +116,7 @@ TEST(ID3V23Reader, PropertiesGenresAndLookups) {
         Frame23("TRCK", Latin1("3/12")), Frame23("TYER", Latin1("1999")),
         Frame23("TCOM", Latin1("Composer")), Frame23("TOPE", Latin1("Original")),
         Frame23("TCOP", Latin1("Copy")), Frame23("TENC", Latin1("Enc")),
-        Frame23("USLT", B("\0eng\0Lyrics", 11)),
+        Frame23("USLT", CommData("eng", "", "Lyrics")),
     }));
     ASSERT_TRUE(tag);
     EXPECT_FALSE(tag->IsUpdatable());
@@ -185,10 +173,10 @@ TEST(ID3V23Reader, PropertiesGenresAndLookups) {
 TEST(ID3V23Reader, FrameWalkDuplicatesZeroSizeAndPadding) {
     const ID3V23TagPtr tag = LoadFrames(
         Concat({
-            Frame23("COMM", B("\0eng\0first", 10)),
+            Frame23("COMM", CommData("eng", "", "first")),
             Frame23("TXXX", B("\0a\0one", 6)),
             Frame23("TPE1", {}),  // size 0: skipped, the walk goes on 10 bytes further
-            Frame23("COMM", B("\0eng\0second", 11)),
+            Frame23("COMM", CommData("eng", "", "second")),
             Frame23("TXXX", B("\0b\0two", 6)),
             Frame23("TIT2", Latin1("T")),
         }),

@@ -3,6 +3,7 @@
 #include "core/BinaryFile.h"
 #include "id3v2/ID3V24Tag.h"
 #include "support/ID3V2Builder.h"
+#include "support/Mp3Builder.h"
 #include "support/TestSupport.h"
 
 using namespace korvel;
@@ -10,34 +11,13 @@ using namespace korvel::test;
 
 namespace {
 
-ID3V24TagPtr Load(const Bytes& bytes) {
-    TempDir dir;
-    WriteFile(dir.File("t.mp3"), bytes);
-    BinaryFile file(dir.File("t.mp3"));
-    auto tag = std::make_shared<ID3V24Tag>();
-    if (!tag->LoadFromFile(file, file.Length(), 1, ID3V2Header::FromBytes(bytes))) return nullptr;
-    return tag;
-}
+ID3V24TagPtr Load(const Bytes& bytes) { return LoadReader<ID3V24Tag>(bytes); }
 
 ID3V24TagPtr LoadFrames(const Bytes& frames, size_t padding = 0, uint8_t flags = 0) {
-    return Load(Concat({Tag(4, frames, flags, padding), FakeAudio(100)}));
+    return LoadTagFrames<ID3V24Tag>(4, frames, padding, flags);
 }
 
-std::string FrameText(const Bytes& frame) {
-    const ID3V24TagPtr tag = LoadFrames(frame);
-    if (!tag || tag->FrameCount() != 1) return "<load failed>";
-    return tag->GetFrameByIndex(1)->TextData();
-}
-
-// A tag with a footer: the header's copy with "3DI".
-Bytes WithFooter(const Bytes& frames, uint8_t flags = 0x10) {
-    const Bytes tag = Tag(4, frames, flags);
-    Bytes footer(tag.begin(), tag.begin() + 10);
-    footer[0] = '3';
-    footer[1] = 'D';
-    footer[2] = 'I';
-    return Concat({tag, footer});
-}
+std::string FrameText(const Bytes& frame) { return OnlyFrameText<ID3V24Tag>(4, frame); }
 
 }  // namespace
 
@@ -54,7 +34,7 @@ TEST(ID3V24Reader, TextInEveryEncodingAndProperties) {
     const ID3V24TagPtr tag = LoadFrames(Concat({
         Frame24("TIT2", Text(3, B("Title"))), Frame24("TPE1", Latin1("Artist")),
         Frame24("TALB", Latin1("Album")), Frame24("TRCK", Latin1("7")),
-        Frame24("TCON", Latin1("(9)Metal")), Frame24("COMM", B("\0eng\0c", 6)),
+        Frame24("TCON", Latin1("(9)Metal")), Frame24("COMM", CommData("eng", "", "c")),
     }));
     ASSERT_TRUE(tag);
     EXPECT_EQ(tag->Title(), "Title");
@@ -180,23 +160,26 @@ TEST(ID3V24Reader, ExtendedHeaderAndFooter) {
     EXPECT_EQ(wide->FrameCount(), 0);
 
     const Bytes frames = Frame24("TIT2", Latin1("Footer"));
-    const ID3V24TagPtr footed = Load(Concat({WithFooter(frames), FakeAudio(20)}));
+    TagLayout layout;
+    layout.Footer = true;
+    const Bytes footedTag = Tag(4, frames, layout);
+    const ID3V24TagPtr footed = Load(Concat({footedTag, FakeAudio(20)}));
     ASSERT_TRUE(footed);
     EXPECT_EQ(footed->Title(), "Footer");
     EXPECT_EQ(std::string(footed->Footer().Identifier.data(), 3), "3DI");
 
-    Bytes wrongId = Concat({WithFooter(frames), FakeAudio(20)});
+    Bytes wrongId = Concat({footedTag, FakeAudio(20)});
     wrongId[10 + frames.size()] = 'X';
     EXPECT_EQ(Load(wrongId), nullptr);
-    Bytes wrongSize = Concat({WithFooter(frames), FakeAudio(20)});
+    Bytes wrongSize = Concat({footedTag, FakeAudio(20)});
     wrongSize[10 + frames.size() + 9] ^= 1;
     EXPECT_EQ(Load(wrongSize), nullptr);
-    Bytes wrongFlags = Concat({WithFooter(frames), FakeAudio(20)});
+    Bytes wrongFlags = Concat({footedTag, FakeAudio(20)});
     wrongFlags[10 + frames.size() + 5] = 0x90;
     EXPECT_EQ(Load(wrongFlags), nullptr);
     // A tag (with its footer) may be the whole file.
-    ASSERT_TRUE(Load(WithFooter(frames)));
-    EXPECT_EQ(Load(WithFooter(frames))->Title(), "Footer");
+    ASSERT_TRUE(Load(footedTag));
+    EXPECT_EQ(Load(footedTag)->Title(), "Footer");
 }
 
 TEST(ID3V24Reader, MalformedTagsFailTheLoad) {

@@ -9,6 +9,7 @@
 #include "id3v230/ID3V230.h"
 #include "id3v2/ID3V2Tag.h"
 #include "support/ID3V2Builder.h"
+#include "support/Mp3Builder.h"
 #include "support/TestSupport.h"
 
 using namespace korvel;
@@ -17,32 +18,6 @@ using namespace korvel::test;
 namespace {
 
 constexpr const char* kLoadFailure = "-2147221504, ID3V2Tag::loadTag, Unable to load this tag.";
-constexpr const char* kMissingLibrary = "/nonexistent/libid3-missing.so.3";
-
-// Makes id3lib absent while it lives: version 2.3 tags are then read by the
-// own parser.
-class WithoutID3Lib {
-public:
-    WithoutID3Lib() {
-        if (const char* old = std::getenv("KORVEL_ID3LIB")) m_old = old;
-        ::setenv("KORVEL_ID3LIB", kMissingLibrary, 1);
-    }
-    ~WithoutID3Lib() {
-        if (m_old.empty()) {
-            ::unsetenv("KORVEL_ID3LIB");
-        } else {
-            ::setenv("KORVEL_ID3LIB", m_old.c_str(), 1);
-        }
-    }
-
-private:
-    std::string m_old;
-};
-
-bool HaveID3Lib() {
-    std::string message;
-    return ID3V230().CheckLibrary(message);
-}
 
 // A facade initialised from a file holding `bytes`, as the file object does.
 struct FacadeFile {
@@ -120,7 +95,7 @@ TEST(ID3V2Facade, Version24Routing) {
                                           Frame24("TCOM", Latin1("Composer")),
                                           Frame24("TOPE", Latin1("Original")),
                                           Frame24("TCOP", Latin1("(c)")),
-                                          Frame24("USLT", B("\0eng\0Words", 10)),
+                                          Frame24("USLT", CommData("eng", "", "Words")),
                                           Frame24("APIC", Concat({B("\0image/bmp\0\x03\0", 13),
                                                                   image})),
                                       }),
@@ -168,7 +143,7 @@ TEST(ID3V2Facade, Version22Routing) {
                                           Frame22("TP1", Latin1("Artist")),
                                           Frame22("TCO", Latin1("(17)")),
                                           Frame22("TYE", Latin1("2004")),
-                                          Frame22("COM", B("\0eng\0c", 6)),
+                                          Frame22("COM", CommData("eng", "", "c")),
                                       })),
                             FakeAudio(50)}));
     ID3V2Tag& tag = file.tag;
@@ -243,7 +218,7 @@ TEST(ID3V2Facade, MalformedTagsFailTheLoadCleanly) {
     // parser rejects their structure first, the load fails the same way and
     // the file is left as it was.
     ownParser.reset();
-    if (!HaveID3Lib()) return;
+    KORVEL_SKIP_WITHOUT_ID3LIB();
     for (const auto& [name, bytes] : cases) {
         SCOPED_TRACE(name + " with id3lib");
         TempDir dir;
@@ -317,7 +292,7 @@ TEST(ID3V2Facade, XmlDescribesEveryFrame) {
                                       Frame23("APIC", Concat({B("\0image/bmp\0\x03\0", 13), image})),
                                       Frame23("TXXX", B("\0desc\0text", 10)),
                                       Frame23("PRIV", B("owner\0", 6)),
-                                      Frame23("COMM", B("\0eng\0Hi", 7)),
+                                      Frame23("COMM", CommData("eng", "", "Hi")),
                                   })),
                            FakeAudio(50)}));
     XmlElement base;
@@ -340,7 +315,7 @@ TEST(ID3V2Facade, XmlDescribesEveryFrame) {
                                         "TYER=2001", "Picture=" + image64, "TRCK=4"}));
 
     FacadeFile v22(Concat({Tag(2, Concat({Frame22("TYE", Latin1("2001")),
-                                          Frame22("COM", B("\0eng\0c", 6))})),
+                                          Frame22("COM", CommData("eng", "", "c"))})),
                            FakeAudio(50)}));
     EXPECT_EQ(Properties(v22.tag.xml()),
               (std::vector<std::string>{"Version=2.2.0", "Size=" + std::to_string(v22.tag.Size()),
@@ -367,7 +342,7 @@ TEST(ID3V2Facade, ReportRowsPerVersion) {
         return out;
     };
     EXPECT_EQ(rowsOf(Tag(3, Concat({Frame23("TIT2", Latin1("T")),
-                                    Frame23("COMM", B("\0eng\0c", 6))}))),
+                                    Frame23("COMM", CommData("eng", "", "c"))}))),
               (std::vector<std::string>{"ID3v2:Version=2.3.0", "ID3v2:TIT2=T (, )",
                                         "ID3v2:COMM=c (, eng)"}));
     // Every frame has its row, duplicates included; comments, user texts
@@ -408,7 +383,7 @@ Bytes Version23File() {
                               Frame23("TCON", Latin1("(17)Rock")),
                               Frame23("TRCK", Latin1("3/12")),
                               Frame23("TYER", Latin1("1999")),
-                              Frame23("COMM", B("\0engdesc\0Comment", 16)),
+                              Frame23("COMM", CommData("eng", "desc", "Comment")),
                               Frame23("TCOM", Latin1("Composer")),
                           }),
                       0, 200),
@@ -425,7 +400,7 @@ TEST(ID3V2Facade, Version23WithoutID3LibIsReadOnly) {
     EXPECT_EQ(tag.LastError()->Mode(), 1);
     EXPECT_EQ(tag.LastError()->Source(), "canSave");
     EXPECT_EQ(tag.LastError()->Description(),
-              std::string("Saving is not supported.\r\n\r\nThe DLL '") + kMissingLibrary +
+              std::string("Saving is not supported.\r\n\r\nThe DLL '") + kMissingID3Lib +
                   "' is not present.\r\nPlease install it into the program directory.");
     EXPECT_EQ(tag.Title(), "Title");
     EXPECT_EQ(tag.Genre(), "Rock");
@@ -449,7 +424,7 @@ TEST(ID3V2Facade, Version23WithoutID3LibIsReadOnly) {
 }
 
 TEST(ID3V2Facade, Version23ThroughID3LibSavesAndRemoves) {
-    if (!HaveID3Lib()) GTEST_SKIP() << "id3lib not available";
+    KORVEL_SKIP_WITHOUT_ID3LIB();
     FacadeFile file(Version23File());
     ID3V2Tag& tag = file.tag;
     EXPECT_TRUE(tag.canSave());

@@ -6,6 +6,7 @@
 #include "errors/KorvelException.h"
 #include "id3v1/ID3V1Tag.h"
 #include "lyrics3/LyricsTag.h"
+#include "support/Mp3Builder.h"
 #include "support/TestSupport.h"
 
 using namespace korvel;
@@ -14,36 +15,12 @@ using test::Concat;
 
 namespace {
 
-Bytes Audio(size_t n) {
-    Bytes b(n);
-    for (size_t i = 0; i < n; ++i) b[i] = static_cast<uint8_t>(0xF0 + i % 11);
-    return b;
-}
-
-Bytes ID3v1Record() {
-    ID3V1Tag tag;
-    tag.setTitle("Record");
-    tag.setTagType(ID3v1);
-    return tag.EncodeRecord();
-}
-
 // Writes audio + body + the ID3v1 record (when wanted) and returns the path.
 std::string WriteTagged(const test::TempDir& dir, const std::string& name, const Bytes& body,
                         bool withID3v1) {
     const std::string path = dir.File(name);
-    test::WriteFile(path, withID3v1 ? Concat({Audio(300), body, ID3v1Record()}) : Concat({Audio(300), body}));
+    test::WriteFile(path, withID3v1 ? Concat({test::FakeAudio(300), body, test::ID3v1Record("Record")}) : Concat({test::FakeAudio(300), body}));
     return path;
-}
-
-std::string Pad6(size_t n) {
-    std::string s = std::to_string(n);
-    return std::string(6 - s.size(), '0') + s;
-}
-
-// A version 2.00 tag of the given field records, with its correct size.
-Bytes V200(const std::string& fields) {
-    const std::string block = "LYRICSBEGIN" + fields;
-    return B(block + Pad6(block.size()) + "LYRICS200");
 }
 
 }  // namespace
@@ -98,7 +75,7 @@ TEST(LyricsTagLoad, FieldsInFileOrderWithAnsiText) {
                                "EAR00005Caf\xE9!" + "EAL00003Alb" + "AUT00002Au" + "XYZ00000" +
                                "ETT00001T";
     LyricsTag lyrics;
-    lyrics.Load(WriteTagged(dir, "a.mp3", V200(fields), true), true);
+    lyrics.Load(WriteTagged(dir, "a.mp3", test::Lyrics3Tag(fields), true), true);
     ASSERT_EQ(lyrics.FieldCount(), 7);
     std::vector<std::string> ids;
     for (int32_t i = 1; i <= lyrics.FieldCount(); ++i) ids.push_back(lyrics.getFieldByIndex(i)->ID());
@@ -145,17 +122,17 @@ TEST(LyricsTagLoad, MalformedTagsRaiseAndLeaveTheTagEmpty) {
         {"size beyond the file", B("LYRICSBEGINETT00005Hello900000LYRICS200"), "claims 900000 bytes"},
         {"size too small", B("LYRICSBEGINETT00005Hello000005LYRICS200"), "too small"},
         {"size misses the start", B("LYRICSBEGINETT00005Hello000023LYRICS200"), "does not start with LYRICSBEGIN"},
-        {"field size not a number", V200("ETT0x005Hello"), "\"0x005\" of Lyrics3 field ETT is not a number"},
-        {"field beyond the block", V200("ETT00050Hello"), "ETT claims 50 bytes, but only 5 remain"},
-        {"field header cut short", V200("ETT00005HelloEA"), "cut short"},
-        {"duplicate field", V200("ETT00001AETT00001B"), "field ETT twice"},
+        {"field size not a number", test::Lyrics3Tag("ETT0x005Hello"), "\"0x005\" of Lyrics3 field ETT is not a number"},
+        {"field beyond the block", test::Lyrics3Tag("ETT00050Hello"), "ETT claims 50 bytes, but only 5 remain"},
+        {"field header cut short", test::Lyrics3Tag("ETT00005HelloEA"), "cut short"},
+        {"duplicate field", test::Lyrics3Tag("ETT00001AETT00001B"), "field ETT twice"},
         {"version 1 without start", B(longText + "LYRICSEND"), "no LYRICSBEGIN within 5100 bytes"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         LyricsTag lyrics;
         // A good tag first, to see that a failed load does not keep its fields.
-        lyrics.Load(WriteTagged(dir, "good.mp3", V200("ETT00001G"), true), true);
+        lyrics.Load(WriteTagged(dir, "good.mp3", test::Lyrics3Tag("ETT00001G"), true), true);
         ASSERT_EQ(lyrics.FieldCount(), 1);
         try {
             lyrics.Load(WriteTagged(dir, "bad.mp3", c.body, true), true);
@@ -179,7 +156,7 @@ TEST(LyricsTagXml, PropertiesAndRoundTrip) {
     const std::string fields = std::string("EAL00003Alb") + "LYR00008one\r\ntwo" + "IND00002" "10" +
                                "ETT00005Title" + "AUT00004Auth" + "EAR00003Art";
     LyricsTag lyrics;
-    lyrics.Load(WriteTagged(dir, "a.mp3", V200(fields), false), false);
+    lyrics.Load(WriteTagged(dir, "a.mp3", test::Lyrics3Tag(fields), false), false);
     XmlElement base;
     const std::string text = lyrics.xml(&base);
     ASSERT_TRUE(base);
@@ -278,7 +255,7 @@ TEST(LyricsTagCorpus, Version200BetweenApeAndID3v1) {
 
 TEST(LyricsTagLoad, CorruptedTagsLoadOrRaiseALibraryError) {
     test::TempDir dir;
-    const Bytes good = Concat({Audio(40), V200("IND0000210LYR00005linesEAR00003ArtETT00002Ti"), ID3v1Record()});
+    const Bytes good = Concat({test::FakeAudio(40), test::Lyrics3Tag("IND0000210LYR00005linesEAR00003ArtETT00002Ti"), test::ID3v1Record("Record")});
     const std::string path = dir.File("c.mp3");
     uint32_t seed = 12345;
     auto next = [&seed] {

@@ -41,11 +41,7 @@ class ID3v1Test : public QObject {
     ID3v1* editor = nullptr;
 
     template <typename T = QWidget>
-    T* Child(const char* name) const {
-        T* child = editor->findChild<T*>(QString::fromLatin1(name));
-        if (child == nullptr) qFatal("no child %s", name);
-        return child;
-    }
+    T* Child(const char* name) const { return test::ChildOf<T>(editor, name); }
     QLineEdit* Box(const char* name) const { return Child<QLineEdit>(name); }
     GenreComboBox* Combo() const { return Child<GenreComboBox>("cmbGenre"); }
     QCheckBox* Check() const { return Child<QCheckBox>("chkID3v1"); }

@@ -1,5 +1,7 @@
 // The ID3v2 editor driven as a user and a host drive it, on tags read from
 // real files.
+#include <optional>
+
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QFileDialog>
@@ -35,20 +37,10 @@ const char* const kLineFields[] = {"txtAlbum",    "txtArtist",         "txtTitle
                                    "txtComposer"};
 const char* const kMultiLineFields[] = {"txtComment", "txtLyrics", "txtSyncedLyrics"};
 
-// A COMM, USLT or similar frame body: encoding 0, language, empty
-// description, text.
-Bytes LanguageText(const std::string& text) {
-    return build::Concat({{0}, build::B("eng"), {0}, build::B(text)});
-}
-
 // The frames every test file carries, in the frame layout of the version.
 Bytes CommonFrames(uint8_t version) {
     auto frame = [version](const std::string& id23, const std::string& id22, const Bytes& data) {
-        switch (version) {
-            case 2: return build::Frame22(id22, data);
-            case 4: return build::Frame24(id23, data);
-            default: return build::Frame23(id23, data);
-        }
+        return build::Frame(version, version == 2 ? id22 : id23, data);
     };
     return build::Concat({
         frame("TIT2", "TT2", build::Latin1("Song Title")),
@@ -56,7 +48,7 @@ Bytes CommonFrames(uint8_t version) {
         frame("TALB", "TAL", build::Latin1("An Album")),
         frame("TRCK", "TRK", build::Latin1("3/12")),
         frame("TCON", "TCO", build::Latin1("(17)Rock")),
-        frame("COMM", "COM", LanguageText("first line\nsecond line")),
+        frame("COMM", "COM", build::CommData("eng", "", "first line\nsecond line")),
         frame("MCDI", "MCI", Bytes(1234, 0x5A)),
     });
 }
@@ -70,11 +62,7 @@ class ID3v2Test : public QObject {
     build::TempDir* folder = nullptr;
 
     template <typename T = QWidget>
-    T* Child(const char* name) const {
-        T* child = editor->findChild<T*>(QString::fromLatin1(name));
-        if (child == nullptr) qFatal("no child %s", name);
-        return child;
-    }
+    T* Child(const char* name) const { return test::ChildOf<T>(editor, name); }
     QLineEdit* Box(const char* name) const { return Child<QLineEdit>(name); }
     QPlainTextEdit* MultiLine(const char* name) const { return Child<QPlainTextEdit>(name); }
     GenreComboBox* Combo() const { return Child<GenreComboBox>("cmbGenre"); }
@@ -200,7 +188,6 @@ private slots:
         editor = nullptr;
         delete folder;
         folder = nullptr;
-        qunsetenv("KORVEL_ID3LIB");
     }
 
     void startsWithoutTagAndLocked() {
@@ -350,7 +337,7 @@ private slots:
                               build::Frame23("TYER", build::Latin1("2001")),
                               build::Frame23("TRCK", build::Latin1("3/12")),
                               build::Frame23("TCON", build::Latin1("(17)Rock")),
-                              build::Frame23("COMM", LanguageText("line one\nline two")),
+                              build::Frame23("COMM", build::CommData("eng", "", "line one\nline two")),
                               build::Frame23("APIC", apic)}),
             0, 200);
         const std::string path = WriteMp3("v23.mp3", tag);
@@ -430,14 +417,13 @@ private slots:
         };
         for (const Case& one : {Case{3, true}, Case{4, false}, Case{2, false}}) {
             const Bytes tag = build::Tag(one.version, CommonFrames(one.version), 0, 100);
-            if (one.withoutLibrary) {
-                qputenv("KORVEL_ID3LIB", QByteArray(folder->File("missing-libid3.so").c_str()));
-            }
+            std::optional<build::WithoutID3Lib> absent;
+            if (one.withoutLibrary) absent.emplace();
             auto file = Open(WriteMp3("v2" + std::to_string(one.version) + ".mp3", tag));
             ID3V2TagPtr facade = file->ID3V2Tag();
             QVERIFY(facade != nullptr);
             QVERIFY(editor->setProperty("ID3V2Tag", QVariant::fromValue(facade)));
-            qunsetenv("KORVEL_ID3LIB");
+            absent.reset();
 
             QVERIFY(Check()->isChecked());
             QVERIFY(!Check()->isEnabled());
@@ -478,13 +464,13 @@ private slots:
     }
 
     void multiLineTextsAndGenreOfAReadOnlyTag() {
-        qputenv("KORVEL_ID3LIB", QByteArray(folder->File("missing-libid3.so").c_str()));
+        build::WithoutID3Lib absent;
         const Bytes tag = build::Tag(
             3, build::Concat({build::Frame23("TIT2", build::Latin1("Title")),
                               build::Frame23("TYER", build::Latin1("0")),
                               build::Frame23("TCON", build::Latin1("Rock")),
-                              build::Frame23("COMM", LanguageText("first\nsecond\r\nthird")),
-                              build::Frame23("USLT", LanguageText("la\nla")),
+                              build::Frame23("COMM", build::CommData("eng", "", "first\nsecond\r\nthird")),
+                              build::Frame23("USLT", build::CommData("eng", "", "la\nla")),
                               build::Frame23("TCOM", build::Text(0, build::B("Composer\0", 9)))}),
             0, 20);
         auto file = Open(WriteMp3("v23.mp3", tag));

@@ -15,6 +15,7 @@
 
 #include "controls/FieldState.h"
 #include "errors/MessageHandler.h"
+#include "support/TestSupport.h"
 
 namespace test {
 
@@ -34,34 +35,20 @@ inline bool FieldIsIn(const QWidget* field, bool enabled, bool readOnly,
     return false;
 }
 
+// The child of that name and type; stops the run when there is none.
+template <typename T = QWidget>
+T* ChildOf(const QObject* parent, const char* name) {
+    T* child = parent->findChild<T*>(QString::fromLatin1(name));
+    if (child == nullptr) qFatal("no child %s in %s", name, qPrintable(parent->objectName()));
+    return child;
+}
+
 inline QString CorpusPath(const char* relative) {
     return QStringLiteral(KORVEL_CORPUS_DIR "/") + QString::fromLatin1(relative);
 }
 
-// Collects the library's messages while alive; restores the previous handler.
-class MessageCapture {
-public:
-    struct Message {
-        std::string text;
-        korvel::MessageIcon icon;
-        std::string caption;
-    };
-
-    MessageCapture() {
-        m_previous = korvel::SetMessageHandler(
-            [this](const std::string& text, korvel::MessageIcon icon, const std::string& caption) {
-                messages.push_back({text, icon, caption});
-            });
-    }
-    ~MessageCapture() { korvel::SetMessageHandler(m_previous); }
-    MessageCapture(const MessageCapture&) = delete;
-    MessageCapture& operator=(const MessageCapture&) = delete;
-
-    std::vector<Message> messages;
-
-private:
-    korvel::MessageHandler m_previous;
-};
+// Collects the library's messages while alive.
+using korvel::test::MessageCapture;
 
 // What a popup menu offered.
 struct MenuVisit {
