@@ -142,7 +142,7 @@ void WriteID3v2(Tag& tag, const FieldValues& values) {
             case TagField::Track: SetTrack(tag, found->second); break;
             case TagField::Genre: {
                 const auto number = values.find(kGenreNumber);
-                const korvel::Genres genres;
+                const korvel::Genres& genres = *korvel::Genres::Standard();
                 SetText(tag, info->field,
                         Utf8(korvel::controls::StoredGenreText(
                             genres, number == values.end() ? QString() : number->second, found->second)));
@@ -315,7 +315,7 @@ QString WriteChanges(const QString& path, const TagChanges& changes) {
 }
 
 QString GenreNumberOf(const QString& name) {
-    const korvel::Genres genres;
+    const korvel::Genres& genres = *korvel::Genres::Standard();
     for (const GenrePtr& genre : genres) {
         if (Text(genre->Description()) == name) return QString::number(genre->Num());
     }

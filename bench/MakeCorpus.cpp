@@ -1,9 +1,10 @@
 // Writes a folder of generated MP3 files for the reader benchmark:
-//   korvel-make-corpus FOLDER [COUNT=2000] [SEED=1]
+//   korvel-make-corpus FOLDER [COUNT=2000] [SEED=1] [--cover KB]
 // Every file holds an ID3v2.3 (two thirds) or ID3v2.4 tag of 10 to 20 frames with a JPEG
-// picture of 50 to 200 KB, then 24 to 64 MPEG-1 layer III frames (half of the
-// files start with a Xing frame); half carry an ID3v1 tag, and a quarter a
-// Lyrics3 v2.00 tag in front of it.
+// picture of 50 to 200 KB (with --cover, of KB kilobytes give or take 10 %),
+// then 24 to 64 MPEG-1 layer III frames (half of the files start with a Xing
+// frame); half carry an ID3v1 tag, and a quarter a Lyrics3 v2.00 tag in front
+// of it.
 #include <stb_image_write.h>
 
 #include <cstdint>
@@ -26,29 +27,50 @@ using namespace korvel::test;
 
 void Append(Bytes& out, const Bytes& more) { out.insert(out.end(), more.begin(), more.end()); }
 
+// A JPEG picture of a noisy gradient, `side` pixels square.
+Bytes MakePicture(int side, std::mt19937& rng) {
+    std::vector<uint8_t> pixels(static_cast<size_t>(side) * side * 3);
+    for (int y = 0; y < side; ++y) {
+        for (int x = 0; x < side; ++x) {
+            uint8_t* p = &pixels[(static_cast<size_t>(y) * side + x) * 3];
+            p[0] = static_cast<uint8_t>(x * 255 / side + rng() % 40);
+            p[1] = static_cast<uint8_t>(y * 255 / side + rng() % 40);
+            p[2] = static_cast<uint8_t>(rng() % 256);
+        }
+    }
+    Bytes jpeg;
+    stbi_write_jpg_to_func(
+        [](void* context, void* data, int size) {
+            auto* out = static_cast<Bytes*>(context);
+            const auto* bytes = static_cast<const uint8_t*>(data);
+            out->insert(out->end(), bytes, bytes + size);
+        },
+        &jpeg, side, side, 3, pixels.data(), 85);
+    return jpeg;
+}
+
+// Pictures between `low` and `high` bytes: the sides tried grow until six
+// pictures (or the largest side) are reached.
+std::vector<Bytes> MakePictures(std::mt19937& rng, size_t low, size_t high) {
+    std::vector<Bytes> pictures;
+    for (int side = 40; side <= 1200 && pictures.size() < 6; side += 8) {
+        Bytes jpeg = MakePicture(side, rng);
+        if (jpeg.size() > high) break;
+        if (jpeg.size() >= low) pictures.push_back(std::move(jpeg));
+    }
+    if (pictures.empty()) {
+        std::cerr << "no picture of " << low << " to " << high << " bytes came out of the encoder\n";
+        std::exit(1);
+    }
+    return pictures;
+}
+
 // JPEG pictures of noisy gradients, between 50 and 200 KB.
 std::vector<Bytes> MakePictures(std::mt19937& rng) {
     std::vector<Bytes> pictures;
-    const int sides[] = {180, 220, 260, 300, 340, 380};
-    for (int side : sides) {
-        std::vector<uint8_t> pixels(static_cast<size_t>(side) * side * 3);
-        for (int y = 0; y < side; ++y) {
-            for (int x = 0; x < side; ++x) {
-                uint8_t* p = &pixels[(static_cast<size_t>(y) * side + x) * 3];
-                p[0] = static_cast<uint8_t>(x * 255 / side + rng() % 40);
-                p[1] = static_cast<uint8_t>(y * 255 / side + rng() % 40);
-                p[2] = static_cast<uint8_t>(rng() % 256);
-            }
-        }
-        Bytes jpeg;
-        stbi_write_jpg_to_func(
-            [](void* context, void* data, int size) {
-                auto* out = static_cast<Bytes*>(context);
-                const auto* bytes = static_cast<const uint8_t*>(data);
-                out->insert(out->end(), bytes, bytes + size);
-            },
-            &jpeg, side, side, 3, pixels.data(), 85);
-        if (jpeg.size() >= 50 * 1024 && jpeg.size() <= 200 * 1024) pictures.push_back(jpeg);
+    for (int side : {180, 220, 260, 300, 340, 380}) {
+        Bytes jpeg = MakePicture(side, rng);
+        if (jpeg.size() >= 50 * 1024 && jpeg.size() <= 200 * 1024) pictures.push_back(std::move(jpeg));
     }
     if (pictures.empty()) {
         std::cerr << "no picture of 50-200 KB came out of the encoder\n";
@@ -132,16 +154,27 @@ Bytes MakeID3v1(int index) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::cerr << "usage: korvel-make-corpus FOLDER [COUNT=2000] [SEED=1]\n";
+    std::vector<std::string> args;
+    int coverKB = 0;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--cover" && i + 1 < argc) {
+            coverKB = std::atoi(argv[++i]);
+        } else {
+            args.push_back(argv[i]);
+        }
+    }
+    if (args.empty() || args.size() > 3 || (coverKB <= 0 && argc > static_cast<int>(args.size()) + 1)) {
+        std::cerr << "usage: korvel-make-corpus FOLDER [COUNT=2000] [SEED=1] [--cover KB]\n";
         return 2;
     }
-    const std::filesystem::path folder = argv[1];
-    const int count = argc > 2 ? std::atoi(argv[2]) : 2000;
-    const unsigned seed = argc > 3 ? static_cast<unsigned>(std::atoi(argv[3])) : 1U;
+    const std::filesystem::path folder = args[0];
+    const int count = args.size() > 1 ? std::atoi(args[1].c_str()) : 2000;
+    const unsigned seed = args.size() > 2 ? static_cast<unsigned>(std::atoi(args[2].c_str())) : 1U;
     std::filesystem::create_directories(folder);
     std::mt19937 rng(seed);
-    const std::vector<Bytes> pictures = MakePictures(rng);
+    const size_t cover = static_cast<size_t>(coverKB) * 1024;
+    const std::vector<Bytes> pictures = coverKB > 0 ? MakePictures(rng, cover * 9 / 10, cover * 11 / 10)
+                                                    : MakePictures(rng);
 
     uint64_t total = 0;
     for (int i = 0; i < count; ++i) {

@@ -8,7 +8,10 @@
 // place), and followed by the fsync and a rename of the copy over the
 // original (the whole of a crash-safe replacement, the freeing of the old
 // file's blocks and pages included). Every timed operation starts from a fresh copy of the
-// original whose pages are already written back, with a warm page cache.
+// original whose pages are already written back, with a warm page cache. The
+// operations take turns within each run; the times are medians, the ratios
+// the medians of the run-by-run ratios (pairs measured close together, which
+// holds up better than a ratio of medians when the disk's load changes).
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -174,13 +177,17 @@ int main(int argc, char** argv) {
                                  TagLib::File::DoNotDuplicate);
             }));
         }
-        const double c = Median(cp), cs = Median(cpSync), cr = Median(cpReplace), k = Median(korvel),
-                     t = Median(taglib);
+        auto ratio = [](const std::vector<double>& a, const std::vector<double>& b) {
+            std::vector<double> r;
+            for (size_t i = 0; i < a.size() && i < b.size(); ++i) r.push_back(a[i] / b[i]);
+            return Median(r);
+        };
         std::cout << std::left << std::setw(8) << (std::to_string(mb) + " MB") << std::right << std::fixed
-                  << std::setprecision(1) << std::setw(10) << c << std::setw(14) << cs << std::setw(15) << cr
-                  << std::setw(12) << k << std::setw(12) << t << std::setprecision(2) << std::setw(11) << k / c
-                  << "x" << std::setw(11) << k / cs << "x" << std::setw(13) << k / cr << "x" << std::setw(11)
-                  << t / c << "x\n";
+                  << std::setprecision(1) << std::setw(10) << Median(cp) << std::setw(14) << Median(cpSync)
+                  << std::setw(15) << Median(cpReplace) << std::setw(12) << Median(korvel) << std::setw(12)
+                  << Median(taglib) << std::setprecision(2) << std::setw(11) << ratio(korvel, cp) << "x"
+                  << std::setw(11) << ratio(korvel, cpSync) << "x" << std::setw(13) << ratio(korvel, cpReplace)
+                  << "x" << std::setw(11) << ratio(taglib, cp) << "x\n";
         std::filesystem::remove(original);
         std::filesystem::remove(work);
         std::filesystem::remove(copy);

@@ -3,6 +3,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace korvel {
@@ -50,6 +51,8 @@ private:
 // escaped as \\, \t, \r, \n and \0 so that every row stays on its own line
 // and the output stays text.
 std::string EscapeValue(const std::string& value);
+// The same, appended to `out`.
+void AppendEscapedValue(std::string& out, std::string_view value);
 
 // The option that names the code page of the single-byte tag texts (ID3v1,
 // Lyrics3): before the command, and on the commands that read or write them.

@@ -8,23 +8,35 @@ namespace korvel::cli {
 
 namespace {
 
-// The report of one file. With several files a failure names the file.
-bool PrintInfo(const std::string& path, bool several) {
+// The report of one file, built in `report` and written with one write: the
+// output of many files goes out in large pieces. With several files a
+// failure names the file.
+bool PrintInfo(const std::string& path, bool several, std::string& report) {
     FileHandler file;
     if (!(several ? OpenFileOf(file, path, "info") : OpenFile(file, path))) return false;
-    std::string info = MPEGInfoText(file);
+    report.clear();
+    const std::string info = MPEGInfoText(file);
     if (!info.empty()) {
-        std::string flat = convertLineFeeds(info, true);
-        std::cout << flat << "\n";
+        report += convertLineFeeds(info, true);
+        report += '\n';
     }
-    if (!file.UsedCodePage().IsDefault()) std::cout << "Codepage\t" << file.UsedCodePage().Name() << "\n";
+    if (!file.UsedCodePage().IsDefault()) {
+        report += "Codepage\t";
+        report += file.UsedCodePage().Name();
+        report += '\n';
+    }
     std::vector<cError> failures;
     for (const AttributeRow& row : AttributeRows(file, &failures)) {
-        std::cout << row.Attribute << "\t" << EscapeValue(row.Value) << "\n";
+        report += row.Attribute;
+        report += '\t';
+        AppendEscapedValue(report, row.Value);
+        report += '\n';
     }
+    std::cout.write(report.data(), static_cast<std::streamsize>(report.size()));
     // A tag that could not be read is reported; the rest still stands.
-    const std::string prefix = several ? "korvel info: " + path + ": " : "korvel info: ";
-    for (const cError& failure : failures) std::cerr << prefix << failure.Stream() << "\n";
+    for (const cError& failure : failures) {
+        std::cerr << (several ? "korvel info: " + path + ": " : "korvel info: ") << failure.Stream() << "\n";
+    }
     return true;
 }
 
@@ -40,12 +52,13 @@ int RunInfo(const std::vector<std::string>& args) {
     }
     const bool several = paths.size() > 1;
     bool failed = false;
+    std::string report;
     for (size_t i = 0; i < paths.size(); ++i) {
         if (several) {
             if (i > 0) std::cout << "\n";
             std::cout << "==> " << paths[i] << " <==\n";
         }
-        if (!PrintInfo(paths[i], several)) failed = true;
+        if (!PrintInfo(paths[i], several, report)) failed = true;
     }
     return failed ? kExitFailure : kExitOk;
 }

@@ -1,5 +1,6 @@
 // korvel: reads and writes the tags of MP3 files from the command line.
 #include <iostream>
+#include <iterator>
 
 #include <cstdlib>
 
@@ -67,19 +68,29 @@ bool OpenFile(FileHandler& file, const std::string& path) {
     return false;
 }
 
+void AppendEscapedValue(std::string& out, std::string_view value) {
+    size_t plain = 0;  // start of the characters not yet appended
+    for (size_t i = 0; i < value.size(); ++i) {
+        const char* escaped = nullptr;
+        switch (value[i]) {
+            case '\\': escaped = "\\\\"; break;
+            case '\t': escaped = "\\t"; break;
+            case '\r': escaped = "\\r"; break;
+            case '\n': escaped = "\\n"; break;
+            case '\0': escaped = "\\0"; break;
+            default: continue;
+        }
+        out.append(value.data() + plain, i - plain);
+        out += escaped;
+        plain = i + 1;
+    }
+    out.append(value.data() + plain, value.size() - plain);
+}
+
 std::string EscapeValue(const std::string& value) {
     std::string out;
     out.reserve(value.size());
-    for (char c : value) {
-        switch (c) {
-            case '\\': out += "\\\\"; break;
-            case '\t': out += "\\t"; break;
-            case '\r': out += "\\r"; break;
-            case '\n': out += "\\n"; break;
-            case '\0': out += "\\0"; break;
-            default: out += c;
-        }
-    }
+    AppendEscapedValue(out, value);
     return out;
 }
 
@@ -216,7 +227,8 @@ int main(int argc, char** argv) {
     }
     for (const auto& command : Commands()) {
         if (command.name != args[0]) continue;
-        std::vector<std::string> rest(args.begin() + 1, args.end());
+        // Moved, not copied: a command over a whole library gets many names.
+        std::vector<std::string> rest(std::make_move_iterator(args.begin() + 1), std::make_move_iterator(args.end()));
         for (const auto& arg : rest) {
             if (arg == "--help" || arg == "-h") {
                 std::cout << "usage: " << command.usage << "\n\n" << command.help << "\n";

@@ -52,7 +52,7 @@ ID3v1::ID3v1(QWidget* parent)
       m_fields(std::make_unique<FieldSet>()) {
     RegisterControlTypes();
     setObjectName(QStringLiteral("ID3v1"));
-    m_genres = korvel::ID3V1Tag().GenreList();
+    m_genres = korvel::Genres::Standard();
 
     m_chkID3v1 = new QCheckBox(this);
     m_chkID3v1->setObjectName(QStringLiteral("chkID3v1"));

@@ -181,7 +181,7 @@ private:
     QList<korvel::ID3V1TagPtr> m_tagList;
     std::array<bool, kFieldCount> m_changed{};
     bool m_formatChosen = false;
-    korvel::GenresPtr m_genres;
+    korvel::ConstGenresPtr m_genres;
 
     QCheckBox* m_chkID3v1 = nullptr;
     QLineEdit* m_txtTitle = nullptr;

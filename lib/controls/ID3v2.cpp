@@ -27,7 +27,7 @@ const char* const kFrameListProperty = "FRL";
 ID3v2::ID3v2(QWidget* parent) : QWidget(parent), m_fields(std::make_unique<FieldSet>()) {
     RegisterControlTypes();
     setObjectName(QStringLiteral("ID3v2"));
-    m_genres = std::make_shared<korvel::Genres>();
+    m_genres = korvel::Genres::Standard();
 
     // Created in tab order.
     BuildHeader();

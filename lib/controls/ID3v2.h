@@ -170,7 +170,7 @@ private:
     QVariant m_foreign;              // anything else handed in
     korvel::PicturePtr m_picture;    // the picture picMain shows
     bool m_pictureChanged = false;   // loaded or cleared since the tag was shown
-    korvel::GenresPtr m_genres;
+    korvel::ConstGenresPtr m_genres;
     EID3v2Apperance m_mode = v2aDefault;
     bool m_frameListVisible = true;
     std::unique_ptr<FieldSet> m_fields;

@@ -183,7 +183,7 @@ void ID3v2::ShowPicture(const korvel::PicturePtr& picture) {
     m_picture = picture;
     QPixmap pixmap;
     if (korvel::HasImage(picture)) {
-        const korvel::Bytes& bytes = picture->Data();
+        const std::span<const uint8_t> bytes = picture->View();
         if (pixmap.loadFromData(bytes.data(), static_cast<uint>(bytes.size()))) {
             pixmap = pixmap.scaled(m_picMain->contentsRect().size(), Qt::KeepAspectRatio,
                                    Qt::SmoothTransformation);

@@ -94,13 +94,14 @@ constexpr Utf8Table kUtf8Of;
 // form and moves on by the form's length, without a branch on the length;
 // the spare bytes at the end are cut off again. The spare room also takes a
 // short suffix without a new allocation (the attribute report appends one to
-// every frame text, which for a picture is long).
+// every frame text); a short text stays inside the string object.
 std::string DecodeAnsi(const uint8_t* data, size_t size, uint8_t lowest) {
     size_t length = 0;
     for (size_t i = 0; i < size; ++i) {
         length += data[i] >= lowest ? kUtf8Of.form[data[i]].size : 0;
     }
-    std::string out(length + 24, '\0');
+    constexpr size_t kInline = 15;  // what std::string holds without the heap
+    std::string out(length + 2 <= kInline ? kInline : length + 24, '\0');
     char* p = out.data();
     for (size_t i = 0; i < size; ++i) {
         const uint8_t b = data[i];

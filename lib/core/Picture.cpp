@@ -18,7 +18,7 @@ namespace {
 std::atomic<intptr_t> g_nextHandle{1};
 
 // Recognises the container by its signature; decoding is stb_image's job.
-PictureFormat SniffFormat(const Bytes& b) {
+PictureFormat SniffFormat(std::span<const uint8_t> b) {
     auto starts = [&](std::initializer_list<uint8_t> sig) {
         if (b.size() < sig.size()) return false;
         size_t i = 0;
@@ -44,14 +44,29 @@ std::shared_ptr<PictureObject> PictureObject::FromBytes(Bytes bytes) {
     return picture;
 }
 
+std::shared_ptr<PictureObject> PictureObject::FromShared(std::shared_ptr<const void> owner,
+                                                        std::span<const uint8_t> bytes) {
+    auto picture = std::make_shared<PictureObject>();
+    picture->m_format = SniffFormat(bytes);
+    picture->m_owner = std::move(owner);
+    picture->m_shared = bytes;
+    picture->m_decoded = picture->m_format == PictureFormat::Unknown;
+    return picture;
+}
+
+const Bytes& PictureObject::Data() const {
+    if (m_owner && m_bytes.size() != m_shared.size()) m_bytes.assign(m_shared.begin(), m_shared.end());
+    return m_bytes;
+}
+
 void PictureObject::Decode() const {
     if (m_decoded) return;
     m_decoded = true;
-    if (m_bytes.size() > 0x7FFFFFFF) return;
+    const std::span<const uint8_t> bytes = View();
+    if (bytes.size() > 0x7FFFFFFF) return;
     int w = 0, h = 0, channels = 0;
     // A full decode proves the image is usable, not only its header.
-    stbi_uc* pixels =
-        stbi_load_from_memory(m_bytes.data(), static_cast<int>(m_bytes.size()), &w, &h, &channels, 0);
+    stbi_uc* pixels = stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &w, &h, &channels, 0);
     if (pixels != nullptr) {
         stbi_image_free(pixels);
         m_width = w;
@@ -68,7 +83,8 @@ std::shared_ptr<PictureObject> PictureObject::FromFile(const std::string& path) 
 void PictureObject::SaveToFile(const std::string& path) const {
     // A file already at the path stays whole until the new one is complete.
     ReplacementFile replacement(path);
-    replacement.Write(m_bytes);
+    const std::span<const uint8_t> bytes = View();
+    replacement.Write(bytes.data(), bytes.size());
     replacement.Commit();
 }
 

@@ -3,6 +3,7 @@
 // size. The bytes are kept exactly as given, so cover art is never re-encoded.
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "core/Types.h"
@@ -19,6 +20,10 @@ public:
     // Builds a picture from an image file's bytes. The picture's handle is
     // 0 when the bytes are not a decodable image.
     static std::shared_ptr<PictureObject> FromBytes(Bytes bytes);
+    // The same over bytes another object holds (a tag read into memory):
+    // nothing is copied; `owner` keeps the bytes alive with the picture.
+    static std::shared_ptr<PictureObject> FromShared(std::shared_ptr<const void> owner,
+                                                     std::span<const uint8_t> bytes);
 
     // Loads an image file; throws std::system_error when it cannot be read.
     // Bytes that are not a decodable image give a picture with handle 0.
@@ -37,7 +42,11 @@ public:
         return m_handle;
     }
 
-    const Bytes& Data() const { return m_bytes; }
+    // The image file's bytes as given.
+    std::span<const uint8_t> View() const { return m_owner ? m_shared : std::span<const uint8_t>(m_bytes); }
+    // The same as an array; a picture over shared bytes makes its copy on
+    // the first call (View needs none).
+    const Bytes& Data() const;
     PictureFormat Format() const { return m_format; }
     // "image/jpeg", "image/png", "image/gif", "image/bmp"; "" when unknown.
     std::string MimeType() const;
@@ -56,7 +65,11 @@ private:
     // Decodes the bytes once, to learn whether they are an image and its size.
     void Decode() const;
 
-    Bytes m_bytes;
+    // The bytes: the picture's own, or shared with m_owner (m_bytes is then
+    // the copy Data made, if any).
+    mutable Bytes m_bytes;
+    std::shared_ptr<const void> m_owner;
+    std::span<const uint8_t> m_shared;
     PictureFormat m_format = PictureFormat::Unknown;
     mutable bool m_decoded = true;
     mutable int m_width = 0;

@@ -90,7 +90,8 @@ void ReplacementFile::AppendFrom(const BinaryFile& source, int64_t offset, int64
     std::vector<uint8_t> buffer;
     bool kernelCopy = true;
     while (count > 0) {
-        const size_t want = static_cast<size_t>(std::min<int64_t>(count, kChunkSize));
+        const size_t want =
+            static_cast<size_t>(std::min<int64_t>(count, kernelCopy ? kKernelChunkSize : kChunkSize));
         size_t got = 0;
         if (kernelCopy) {
             if (Hook()) Hook()("write");

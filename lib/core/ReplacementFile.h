@@ -42,8 +42,10 @@ public:
     // random characters.
     static constexpr const char* kTempInfix = ".korvel-";
 
-    // Chunk size of AppendFrom.
+    // Chunk size of AppendFrom where the bytes go through a buffer, and where
+    // the kernel copies them (each call has a cost of its own: large pieces).
     static constexpr size_t kChunkSize = 102400;
+    static constexpr size_t kKernelChunkSize = size_t{8} << 20;
 
     // Test seam: a function called with "write" before each write and with
     // "rename" just before the rename; it may throw to simulate a failure

@@ -127,6 +127,8 @@ public:
     // The XML description of the file: its drive, the file and all its tags.
     // Failures (a malformed Lyrics3 tag, a missing file) are thrown.
     std::string xml();
+    // The same as a document ("ImportData" element), not yet written out.
+    XmlElement XmlDescription();
 
     // The error record itself (for the library's own classes).
     const cErrorPtr& ErrorObject() const { return m_error; }

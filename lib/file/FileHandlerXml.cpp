@@ -45,18 +45,18 @@ void AppendFileProperties(pugi::xml_node file, const FileInfo& info, const FileH
     CreatePropertyNode(properties, "Type", handler.FileTypeName(), std::to_string(handler.FileType()));
 }
 
-// The element of the ID3v2 facade; a file without a tag describes the empty
-// facade.
+// The element of the ID3v2 facade, built in place (its pictures are the
+// document's largest texts); a file without a tag describes the empty facade.
 void AppendID3V2Tag(pugi::xml_node file, FileHandler& handler) {
-    XmlElement element;
     const ID3V2TagPtr tag = handler.ID3V2Tag();
-    (tag ? tag : std::make_shared<korvel::ID3V2Tag>())->xml(&element);
-    AppendElement(file, element);
+    (tag ? tag : std::make_shared<korvel::ID3V2Tag>())->FillXml(file.append_child("ID3V2Tag"));
 }
 
 }  // namespace
 
-std::string FileHandler::xml() {
+std::string FileHandler::xml() { return SerializeXml(XmlDescription()); }
+
+XmlElement FileHandler::XmlDescription() {
     XmlElement importData = CreateXmlDocument("FileHandler", "ImportData");
     AppendDrive(importData.Node, *Drive());
 
@@ -76,7 +76,7 @@ std::string FileHandler::xml() {
     m_lyrics->xml(&element);
     AppendElement(file, element);
 
-    return SerializeXml(importData);
+    return importData;
 }
 
 }  // namespace korvel

@@ -1,6 +1,7 @@
 #include "file/FileReport.h"
 
 #include <iterator>
+#include <string_view>
 #include <utility>
 
 #include "file/FileHandler.h"
@@ -45,6 +46,7 @@ void AppendID3v2Rows(FileHandler& file, std::vector<AttributeRow>& rows,
         // Every frame of the tag, in file order, duplicates included.
         if (tag->IsLoaded() || tag->loadTag()) {
             const TagContents& contents = *tag->Contents();
+            rows.reserve(rows.size() + contents.frames.size());
             for (const FrameRecord& frame : contents.frames) {
                 rows.push_back({"ID3v2:" + frame.id,
                                 FrameRowText(DecodeFrame(frame, contents.codePage), version->Minor())});
@@ -79,6 +81,7 @@ void AppendLyricsRows(FileHandler& file, std::vector<AttributeRow>& rows,
 
 std::vector<AttributeRow> AttributeRows(FileHandler& file, std::vector<cError>* failures) {
     std::vector<AttributeRow> rows;
+    rows.reserve(32);
     AppendID3v1Rows(file, rows);
     AppendID3v2Rows(file, rows, failures);
     AppendLyricsRows(file, rows, failures);
@@ -121,19 +124,18 @@ std::string formatDuration(int32_t seconds) {
 }
 
 std::string convertLineFeeds(const std::string& TextData, bool Reverse) {
+    // The text between two line ends is copied in one piece.
+    const std::string_view from = Reverse ? "\r\n" : "\n";
+    const std::string_view to = Reverse ? "\n" : "\r\n";
     std::string out;
-    out.reserve(TextData.size());
-    for (size_t i = 0; i < TextData.size(); ++i) {
-        char c = TextData[i];
-        if (!Reverse && c == '\n') {
-            out += "\r\n";
-        } else if (Reverse && c == '\r' && i + 1 < TextData.size() && TextData[i + 1] == '\n') {
-            out += '\n';
-            ++i;
-        } else {
-            out += c;
-        }
+    out.reserve(TextData.size() + (Reverse ? 0 : 16));
+    size_t done = 0;
+    for (size_t at = TextData.find(from); at != std::string::npos; at = TextData.find(from, done)) {
+        out.append(TextData, done, at - done);
+        out += to;
+        done = at + from.size();
     }
+    out.append(TextData, done, std::string::npos);
     return out;
 }
 

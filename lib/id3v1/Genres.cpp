@@ -42,6 +42,11 @@ Genres::Genres() {
     AddGenre(kUndefined, 255, "255");
 }
 
+const std::shared_ptr<const Genres>& Genres::Standard() {
+    static const std::shared_ptr<const Genres> list = std::make_shared<const Genres>();
+    return list;
+}
+
 std::string Genres::NameOf(int number) {
     if (number >= 0 && number < static_cast<int>(kNames.size())) return kNames[number];
     if (number == 255) return kUndefined;

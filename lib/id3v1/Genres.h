@@ -28,6 +28,10 @@ public:
     // Builds the 149 entries: 0 to 147, then 255 "<Undefined>".
     Genres();
 
+    // That list, built once per process and shared by every tag and editor;
+    // it cannot be changed.
+    static const std::shared_ptr<const Genres>& Standard();
+
     // Lookup by key (a string) or by 1-based position (a number). A failed
     // lookup of a numeric argument between 0 and 255 gives a new genre that is
     // not in the list, described as "<Not defined (arg)>"; otherwise null.
@@ -58,5 +62,6 @@ private:
 };
 
 using GenresPtr = std::shared_ptr<Genres>;
+using ConstGenresPtr = std::shared_ptr<const Genres>;
 
 }  // namespace korvel

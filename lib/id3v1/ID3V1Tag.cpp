@@ -11,7 +11,7 @@
 
 namespace korvel {
 
-ID3V1Tag::ID3V1Tag() : m_genres(std::make_shared<Genres>()) {}
+ID3V1Tag::ID3V1Tag() : m_genres(Genres::Standard()) {}
 
 namespace {
 

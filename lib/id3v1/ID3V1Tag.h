@@ -53,7 +53,8 @@ public:
     void setTagType(EID3TagConstants v) { m_tagType = v; }
     void setTagType(int32_t v) { m_tagType = static_cast<EID3TagConstants>(v); }
 
-    const GenresPtr& GenreList() const { return m_genres; }
+    // The genre list (shared, see Genres::Standard).
+    const ConstGenresPtr& GenreList() const { return m_genres; }
 
     // The tag as an XML document ("ID3V1Tag" with its seven properties).
     // When BaseNode is given it receives the top element, which keeps its
@@ -105,7 +106,7 @@ private:
     int16_t m_track = 0;
     uint8_t m_genre = 255;
     EID3TagConstants m_tagType = ID3Unknown;
-    GenresPtr m_genres;
+    ConstGenresPtr m_genres;
 };
 
 using ID3V1TagPtr = std::shared_ptr<ID3V1Tag>;

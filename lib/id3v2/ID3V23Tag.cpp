@@ -90,8 +90,9 @@ std::string ID3V23Tag::Genre() const {
 
 bool ID3V23Tag::splittedGenre(int16_t& GenreID, std::string& GenreDescription) {
     if (m_updatable) {
-        korvel::UpdatableTag* tag = Writable();
-        return tag != nullptr && tag->SplitGenre(GenreID, GenreDescription);
+        // Read from the frame model until a change set the updatable tag up.
+        if (m_attached) return m_updatableTag->SplitGenre(GenreID, GenreDescription);
+        return SplitGenreText(Genre(), GenreID, GenreDescription);
     }
     const std::string text = Field(TagField::Genre);
     if (!text.empty() && text[0] == '(') {
@@ -147,15 +148,15 @@ PicturePtr ID3V23Tag::Picture() const {
     // As the updatable tag picks it: the first picture without a
     // description, else the last picture; bytes that are no image still give
     // a picture (handle 0), so that handing it back changes nothing.
-    Bytes image;
+    std::span<const uint8_t> image;
     for (int32_t i = 1; i <= FrameCount(); ++i) {
         const ID3V23FramePtr frame = GetFrameByIndex(i);
         if (!frame->IsPicture()) continue;
         const FrameContent content = frame->Content();
-        image.assign(content.data.begin(), content.data.end());
+        image = content.data;
         if (content.description.empty()) break;
     }
-    return image.empty() ? nullptr : PictureObject::FromBytes(std::move(image));
+    return image.empty() ? nullptr : PictureObject::FromShared(Contents(), image);
 }
 
 void ID3V23Tag::setPicture(const PicturePtr& value) {

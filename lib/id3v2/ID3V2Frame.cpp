@@ -42,7 +42,7 @@ std::string ID3V2Frame::Language() const { return Content().language; }
 PicturePtr ID3V2Frame::createPicture() const {
     const FrameContent content = Content();
     if (content.kind != FrameKind::Picture || content.data.empty()) return nullptr;
-    return PictureFromBytes(Bytes(content.data.begin(), content.data.end()));
+    return PictureFromBytes(m_tag, content.data);
 }
 
 Bytes ID3V2Frame::removeHeader() const {

@@ -73,14 +73,14 @@ public:
     // Every frame ID followed by ";", in file order, duplicates included.
     std::string FrameList() const {
         std::string list;
-        for (const FramePtr& frame : m_frames) list += frame->ID() + ";";
+        for (const FramePtr& frame : Frames()) list += frame->ID() + ";";
         return list;
     }
     // Every frame of the tag, duplicates included.
-    int32_t FrameCount() const { return static_cast<int32_t>(m_frames.size()); }
+    int32_t FrameCount() const { return m_contents ? static_cast<int32_t>(FrameCountOf(*m_contents)) : 0; }
     // The first frame of that ID; null when there is none.
     FramePtr GetFrameByID(const std::string& FrameID) const {
-        for (const FramePtr& frame : m_frames) {
+        for (const FramePtr& frame : Frames()) {
             if (frame->ID() == FrameID) return frame;
         }
         return nullptr;
@@ -88,7 +88,7 @@ public:
     // 1-based; null out of range.
     FramePtr GetFrameByIndex(int32_t Index) const {
         if (Index < 1 || Index > FrameCount()) return nullptr;
-        return m_frames[static_cast<size_t>(Index - 1)];
+        return Frames()[static_cast<size_t>(Index - 1)];
     }
     // TextData of the first frame of that ID; "" when there is none.
     std::string GetText(const std::string& FrameID) const {
@@ -106,10 +106,7 @@ public:
     void Load(std::shared_ptr<const TagContents> contents) {
         m_contents = std::move(contents);
         m_frames.clear();
-        if (!m_contents) return;
-        const size_t count = FrameCountOf(*m_contents);
-        m_frames.reserve(count);
-        for (size_t i = 0; i < count; ++i) m_frames.push_back(std::make_shared<Frame>(m_contents, i));
+        m_framesMade = false;
     }
 
 protected:
@@ -136,8 +133,21 @@ protected:
 private:
     static size_t FrameCountOf(const TagContents& contents);
 
+    // The frame objects, made when first asked for (the reports and the
+    // fields read the frame model itself).
+    const std::vector<FramePtr>& Frames() const {
+        if (!m_framesMade && m_contents) {
+            const size_t count = FrameCountOf(*m_contents);
+            m_frames.reserve(count);
+            for (size_t i = 0; i < count; ++i) m_frames.push_back(std::make_shared<Frame>(m_contents, i));
+        }
+        m_framesMade = true;
+        return m_frames;
+    }
+
     std::shared_ptr<const TagContents> m_contents;
-    std::vector<FramePtr> m_frames;
+    mutable std::vector<FramePtr> m_frames;
+    mutable bool m_framesMade = false;
 };
 
 }  // namespace korvel

@@ -73,6 +73,11 @@ PicturePtr PictureFromBytes(const Bytes& bytes) {
     return picture->handle() != 0 ? picture : nullptr;
 }
 
+PicturePtr PictureFromBytes(std::shared_ptr<const void> owner, std::span<const uint8_t> bytes) {
+    PicturePtr picture = PictureObject::FromShared(std::move(owner), bytes);
+    return picture->handle() != 0 ? picture : nullptr;
+}
+
 std::string ID3ErrorText(int32_t code) {
     switch (code) {
         case 0: return "No error reported";

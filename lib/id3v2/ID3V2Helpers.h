@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "core/Picture.h"
@@ -48,6 +49,8 @@ std::string DecodeUtf16Bytes(const Bytes& bytes, size_t from, bool bigEndian);
 // A picture from an image file's bytes, built in memory; null when the bytes
 // are not a decodable image.
 PicturePtr PictureFromBytes(const Bytes& bytes);
+// The same over bytes that `owner` holds, without a copy.
+PicturePtr PictureFromBytes(std::shared_ptr<const void> owner, std::span<const uint8_t> bytes);
 
 // Text of an id3lib error code.
 std::string ID3ErrorText(int32_t code);

@@ -61,6 +61,9 @@ public:
     // The tag as an XML document (version, size, one property per frame);
     // BaseNode, when given, receives the top element "ID3V2Tag".
     std::string xml(XmlElement* BaseNode = nullptr);
+    // Library-internal: the content of that element, added to `top` (a
+    // larger document's element, without a document of its own).
+    void FillXml(pugi::xml_node top);
 
     // True when the tag can be saved (versions 2.2 and 2.3 with id3lib
     // available, version 2.4 always); otherwise LastError tells why.

@@ -11,8 +11,6 @@ namespace korvel {
 
 namespace {
 
-Bytes Copy(std::span<const uint8_t> bytes) { return Bytes(bytes.begin(), bytes.end()); }
-
 // A picture gives its image in Base64 under "Picture"; a frame that holds a
 // field of the version's description gives its text under the field's name
 // (Title, Artist, ...); any other frame with text its text under its ID, and
@@ -20,7 +18,7 @@ Bytes Copy(std::span<const uint8_t> bytes) { return Bytes(bytes.begin(), bytes.e
 void AppendFrame(pugi::xml_node properties, const FrameRecord& frame, const CodePage& codePage, int version) {
     const FrameContent content = DecodeFrame(frame, codePage);
     if (content.kind == FrameKind::Picture) {
-        CreateBinaryPropertyNode(properties, "Picture", Copy(content.data));
+        CreateBinaryPropertyNode(properties, "Picture", content.data);
         return;
     }
     for (const TagFieldInfo& info : TagFields()) {
@@ -36,14 +34,20 @@ void AppendFrame(pugi::xml_node properties, const FrameRecord& frame, const Code
             return;
         }
     }
-    CreateBinaryPropertyNode(properties, frame.id, Copy(frame.data));
+    CreateBinaryPropertyNode(properties, frame.id, frame.data);
 }
 
 }  // namespace
 
 std::string ID3V2Tag::xml(XmlElement* BaseNode) {
     XmlElement top = CreateXmlDocument("ID3V2Tag", "ID3V2Tag");
-    pugi::xml_node properties = top.Node.append_child("Properties");
+    FillXml(top.Node);
+    if (BaseNode) *BaseNode = top;
+    return SerializeXml(top);
+}
+
+void ID3V2Tag::FillXml(pugi::xml_node top) {
+    pugi::xml_node properties = top.append_child("Properties");
     CreatePropertyNode(properties, "Version",
                        std::to_string(m_version->Major()) + "." + std::to_string(m_version->Minor()) + "." +
                            std::to_string(m_version->Revision()));
@@ -54,8 +58,6 @@ std::string ID3V2Tag::xml(XmlElement* BaseNode) {
             AppendFrame(properties, frame, m_contents->codePage, version);
         }
     }
-    if (BaseNode) *BaseNode = top;
-    return SerializeXml(top);
 }
 
 }  // namespace korvel

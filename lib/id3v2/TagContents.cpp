@@ -290,6 +290,8 @@ TagContentsPtr ParseTagContents(std::shared_ptr<const Bytes> bytes, const CodePa
         tag->extendedHeader = body.first(std::min(size, body.size()));
         first = std::min(size, body.size());
     }
+    // Room for the frames of most tags (a frame takes 11 bytes or more).
+    tag->frames.reserve(std::min<size_t>(body.size() / 11 + 1, 32));
     try {
         Walker(*tag, body).Walk(first);
     } catch (const Failure& failure) {

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "core/Numeric.h"
+#include "id3v1/Genres.h"
 #include "id3v2/FrameContent.h"
 #include "id3v2/TagContents.h"
 
@@ -106,6 +108,38 @@ std::string GenreIDText(const std::string& text) {
     if (text.empty() || text[0] != '(') return "";
     const size_t close = text.find(')', 1);
     return close == std::string::npos ? "" : text.substr(1, close - 1);
+}
+
+bool SplitGenreText(const std::string& text, int16_t& id, std::string& description) {
+    std::string genre = text;
+    bool result = false;
+    int16_t number = 0;
+    if (genre.size() >= 2 && genre.front() == '(' && genre.back() == ')') {
+        const size_t first = genre.find_first_not_of("() ");
+        const std::string inner =
+            first == std::string::npos ? "" : genre.substr(first, genre.find_last_not_of("() ") - first + 1);
+        const double value = LeadingNumber(inner);
+        const std::optional<int32_t> whole = ToInt32(value);
+        const GenrePtr found =
+            (whole && *whole == value) ? Genres::Standard()->getGenreByID(std::to_string(*whole)) : nullptr;
+        if (found) {
+            number = found->Num();
+            genre = found->Description();
+            result = true;
+        }
+    } else if (!genre.empty() && genre.front() == '(') {
+        const size_t close = genre.find(')');
+        if (close != std::string::npos && close > 0) {
+            const std::optional<double> parsed = ParseNumber(genre.substr(1, close - 1));
+            const std::optional<int16_t> value = parsed ? ToInt16(*parsed) : std::nullopt;
+            if (value) number = *value;
+            result = value.has_value();
+            genre = genre.substr(close + 1);
+        }
+    }
+    id = number;
+    description = genre;
+    return result;
 }
 
 }  // namespace korvel

@@ -74,5 +74,10 @@ std::string GenreText(const std::string& text);
 // The characters between a leading "(" and the first ")"; "" when the text
 // does not start with "(" or has no ")".
 std::string GenreIDText(const std::string& text);
+// A changeable tag's genre text split into number and name: "(17)" names the
+// genre of the list (17 and "Rock"), "(17)Rock" gives 17 and "Rock", "(x)Rock"
+// 0 and "Rock" (false: x is no number); any other text gives 0, the text and
+// false.
+bool SplitGenreText(const std::string& text, int16_t& id, std::string& description);
 
 }  // namespace korvel

@@ -328,7 +328,7 @@ Bytes ID3LibBinding::FieldGetBINARY(Handle field) const {
     return data;
 }
 
-void ID3LibBinding::FieldSetBINARY(Handle field, const Bytes& bytes) const {
+void ID3LibBinding::FieldSetBINARY(Handle field, std::span<const uint8_t> bytes) const {
     if (field == nullptr) return;
     static const uchar kNothing = 0;
     m_fn->FieldSetBINARY(AsField(field), bytes.empty() ? &kNothing : bytes.data(), bytes.size());

@@ -7,6 +7,7 @@
 // share their names with the ones this library publishes.
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -81,7 +82,7 @@ public:
     uint32_t FieldGetINT(Handle field) const;
     void FieldSetINT(Handle field, uint32_t value) const;
     Bytes FieldGetBINARY(Handle field) const;
-    void FieldSetBINARY(Handle field, const Bytes& bytes) const;
+    void FieldSetBINARY(Handle field, std::span<const uint8_t> bytes) const;
     void FieldClear(Handle field) const;
     int FieldGetEncoding(Handle field) const;
     bool FieldIsEncodable(Handle field) const;

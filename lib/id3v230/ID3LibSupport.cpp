@@ -71,7 +71,8 @@ ScratchFile::~ScratchFile() {
     ::unlink(m_path.c_str());
     // id3lib renders through a file of its own (name + ".XXXXXX") when it
     // cannot write in place; it renames that over ours, but a failed render
-    // may leave it behind.
+    // may leave it behind. (A folder of a whole library is long to search.)
+    if (m_rendered) return;
     std::error_code ec;
     const std::filesystem::path self(m_path);
     const std::string prefix = self.filename().string() + ".";

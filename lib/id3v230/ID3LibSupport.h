@@ -45,9 +45,13 @@ public:
     // Throws the file system's error when a block cannot be added to the
     // file: a full disk (or a write that fails otherwise).
     void RequireRoom() const;
+    // What id3lib wrote was read back whole: it left no file of its own
+    // behind, and the folder need not be searched for one.
+    void Rendered() { m_rendered = true; }
 
 private:
     std::string m_path;
+    bool m_rendered = false;
 };
 
 // An id3lib tag object that is deleted when it goes.

@@ -1,5 +1,7 @@
 #include "id3v230/ID3V230.h"
 
+#include <algorithm>
+
 #include "core/Ansi.h"
 #include "core/Numeric.h"
 #include "errors/MessageHandler.h"
@@ -125,7 +127,7 @@ void ID3V230::SetFramePicture(ID3_FrameID type, PicturePtr picture, const std::s
     // The same image again (for instance read from another object of the same
     // file) is no change, also when the library cannot decode it: the frame
     // stays as it is instead of being deleted or rewritten.
-    if (picture && frame->Picture && !frame->bDeleted && picture->Data() == frame->Picture->Data()) {
+    if (picture && frame->Picture && !frame->bDeleted && std::ranges::equal(picture->View(), frame->Picture->View())) {
         return;
     }
     if (HasImage(picture)) {
@@ -165,29 +167,7 @@ std::string ID3V230::TrimChars(const std::string& text, const std::string& set) 
 }
 
 bool ID3V230::SplitGenre(int16_t& GenreID, std::string& GenreDescription) {
-    std::string genre = Genre();
-    bool result = false;
-    int16_t id = 0;
-    if (genre.size() >= 2 && genre.front() == '(' && genre.back() == ')') {
-        double number = LeadingNumber(TrimChars(genre, "() "));
-        Genres list;
-        std::optional<int32_t> whole = ToInt32(number);
-        GenrePtr found = (whole && *whole == number) ? list.getGenreByID(std::to_string(*whole)) : nullptr;
-        if (found) {
-            id = found->Num();
-            genre = found->Description();
-            result = true;
-        }
-    } else if (!genre.empty() && genre.front() == '(' && genre.find(')') != std::string::npos) {
-        std::optional<double> number = ParseNumber(GenreIDText(genre));
-        std::optional<int16_t> value = number ? ToInt16(*number) : std::nullopt;
-        if (value) id = *value;
-        result = value.has_value();
-        genre = GenreText(genre);
-    }
-    GenreID = id;
-    GenreDescription = genre;
-    return result;
+    return SplitGenreText(Genre(), GenreID, GenreDescription);
 }
 
 void ID3V230::ReplaceQuotes() {

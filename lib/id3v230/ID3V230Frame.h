@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "core/Collection.h"
@@ -59,8 +60,17 @@ public:
     void Load(void* frame);
 
     // The raw bytes of an APIC frame's image; empty for other frames.
-    Bytes PictureRAW() const { return m_pictureRaw; }
-    void SetPictureRAW(const Bytes& bytes) { m_pictureRaw = bytes; }
+    Bytes PictureRAW() const { return Bytes(m_pictureRaw.begin(), m_pictureRaw.end()); }
+    void SetPictureRAW(const Bytes& bytes) {
+        auto own = std::make_shared<const Bytes>(bytes);
+        SetPictureRAW(own, *own);
+    }
+    // Library-internal: the raw bytes as a view of bytes `owner` holds (a
+    // loaded tag's), copied only when PictureRAW is asked for.
+    void SetPictureRAW(std::shared_ptr<const void> owner, std::span<const uint8_t> bytes) {
+        m_pictureOwner = std::move(owner);
+        m_pictureRaw = bytes;
+    }
 
 private:
     friend class ID3V230;
@@ -76,7 +86,8 @@ private:
         int32_t rawIndex = -1;  // its record among the file's frame records
     };
 
-    Bytes m_pictureRaw;
+    std::shared_ptr<const void> m_pictureOwner;
+    std::span<const uint8_t> m_pictureRaw;
     std::optional<Loaded> m_loaded;
 };
 

@@ -33,12 +33,14 @@ std::string DataText(std::span<const uint8_t> data) {
     return Utf32ToUtf8(text);
 }
 
-// A frame object with the values of a frame record.
-ID3V230FramePtr FrameFromRecord(const FrameRecord& record, const TagContents& tag, int32_t index) {
+// A frame object with the values of a frame record of `tag` (a picture's
+// bytes stay in the tag, shared).
+ID3V230FramePtr FrameFromRecord(const FrameRecord& record, const std::shared_ptr<const TagContents>& tag,
+                                int32_t index) {
     auto frame = std::make_shared<ID3V230Frame>();
     frame->lIndex = index;
     frame->eType = FrameIDFromAbbr(record.id.size() == 3 ? FrameIdOf22(record.id) : record.id);
-    const FrameContent content = DecodeFrame(record, tag.codePage);
+    const FrameContent content = DecodeFrame(record, tag->codePage);
     switch (content.kind) {
         case FrameKind::Counter: frame->vValue = TagValue(static_cast<int32_t>(content.counter)); break;
         case FrameKind::Owner:
@@ -56,11 +58,10 @@ ID3V230FramePtr FrameFromRecord(const FrameRecord& record, const TagContents& ta
     frame->vLanguage = TagValue(content.language);
     frame->sDescription = content.description;
     if (content.kind == FrameKind::Picture) {
-        Bytes image(content.data.begin(), content.data.end());
         // Bytes that do not decode still make a picture object (handle 0), so
         // that handing the picture back unchanged keeps the frame.
-        frame->SetPictureRAW(image);
-        frame->Picture = image.empty() ? nullptr : PictureObject::FromBytes(std::move(image));
+        frame->SetPictureRAW(tag, content.data);
+        frame->Picture = content.data.empty() ? nullptr : PictureObject::FromShared(tag, content.data);
     }
     return frame;
 }
@@ -155,7 +156,7 @@ void ID3V230::LoadContents(std::shared_ptr<const TagContents> contents) {
         const FrameRecord& record = m_contents->frames[k];
         const bool takeable = m_contents->version == 3 ? RawTag::CanGiveLibrary(record) : record.readable;
         if (!takeable) continue;
-        ID3V230FramePtr frame = FrameFromRecord(record, *m_contents, static_cast<int32_t>(loaded.size()) + 1);
+        ID3V230FramePtr frame = FrameFromRecord(record, m_contents, static_cast<int32_t>(loaded.size()) + 1);
         m_recordOwner[k] = frame->lIndex;
         ID3V230Frame::Loaded origin;
         origin.rawIndex = static_cast<int32_t>(k);

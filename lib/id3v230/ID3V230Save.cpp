@@ -215,6 +215,7 @@ void ID3V230::RenderFrames(const ID3LibBinding& lib, const std::string& folder, 
             }
         }
         if (next != count) throw KorvelException("UpdateTag", "id3lib wrote frames that were not asked for.");
+        if (rendered) scratch.Rendered();
     } catch (const KorvelException&) {
         scratch.RequireRoom();
         throw;
@@ -296,7 +297,7 @@ ID3V230::Fill ID3V230::FillFrame(const ID3LibBinding& lib, void* f, const ID3V23
         if (frame.eType == ID3FID_PICTURE) {
             Handle data = lib.FrameGetField(f, ID3FN_DATA);
             if (HasImage(frame.Picture)) {
-                lib.FieldSetBINARY(data, frame.Picture->Data());
+                lib.FieldSetBINARY(data, frame.Picture->View());
                 std::string mime = frame.Picture->MimeType();
                 Handle mimeField = lib.FrameGetField(f, ID3FN_MIMETYPE);
                 if (!mime.empty() && mimeField != nullptr) lib.FieldSetASCII(mimeField, mime);

@@ -179,31 +179,38 @@ bool MPEGHeader::LoadHeaderEx(const BinaryFile& file, int64_t start) {
         if (start < 0) throw KorvelException("LoadHeaderEx", "Invalid start offset");
 
         // Candidates run from start to start + 15000 while 6 bytes remain
-        // from the candidate; the window holds the 4 bytes of each one.
+        // from the candidate; a window holds the 4 bytes of each of its
+        // candidates. The first frame usually follows the tag straight away:
+        // a short window is read first, the rest only when it holds none.
         const int64_t last = std::min(start + (kSearchOffsets - 1), length - 6);
         if (last < start) return false;
-        const Bytes window = file.ReadExact(start, static_cast<size_t>(last - start + 4));
-        const size_t candidates = static_cast<size_t>(last - start + 1);
-
-        const uint8_t* const data = window.data();
+        constexpr int64_t kFirstWindow = 2048;
+        Bytes window;
+        int64_t from = start;
         int64_t found = -1;
         int32_t value = 0;
-        size_t i = 0;
-        while (i < candidates) {
-            const void* hit = std::memchr(data + i, 0xFF, candidates - i);
-            if (hit == nullptr) break;
-            i = static_cast<size_t>(static_cast<const uint8_t*>(hit) - data);
-            if ((data[i + 1] & 0xE0) == 0xE0) {
-                // The big-endian value, as BytesToLong reads 4 bytes.
-                value =
-                    static_cast<int32_t>((uint32_t{data[i]} << 24) | (uint32_t{data[i + 1]} << 16) |
-                                         (uint32_t{data[i + 2]} << 8) | uint32_t{data[i + 3]});
-                if (IsValidFrameHeader(value)) {
-                    found = start + static_cast<int64_t>(i);
-                    break;
+        while (found < 0 && from <= last) {
+            const int64_t to = from == start ? std::min(last, start + kFirstWindow - 1) : last;
+            window = file.ReadExact(from, static_cast<size_t>(to - from + 4));
+            const uint8_t* const data = window.data();
+            const size_t candidates = static_cast<size_t>(to - from + 1);
+            size_t i = 0;
+            while (i < candidates) {
+                const void* hit = std::memchr(data + i, 0xFF, candidates - i);
+                if (hit == nullptr) break;
+                i = static_cast<size_t>(static_cast<const uint8_t*>(hit) - data);
+                if ((data[i + 1] & 0xE0) == 0xE0) {
+                    // The big-endian value, as BytesToLong reads 4 bytes.
+                    value = static_cast<int32_t>((uint32_t{data[i]} << 24) | (uint32_t{data[i + 1]} << 16) |
+                                                 (uint32_t{data[i + 2]} << 8) | uint32_t{data[i + 3]});
+                    if (IsValidFrameHeader(value)) {
+                        found = from + static_cast<int64_t>(i);
+                        break;
+                    }
                 }
+                ++i;
             }
-            ++i;
+            if (found < 0) from = to + 1;
         }
         if (found < 0) return false;
 
@@ -215,7 +222,8 @@ bool MPEGHeader::LoadHeaderEx(const BinaryFile& file, int64_t start) {
         Decode(value);
         m_audioSize = Saturate32(length - found - 2);
 
-        ReadVBRHeader(file, found, data + (found - start), window.size() - (found - start));
+        const size_t at = static_cast<size_t>(found - from);
+        ReadVBRHeader(file, found, window.data() + at, window.size() - at);
         CalculateValues();
         m_headerFound = true;
         return true;

@@ -1,6 +1,6 @@
 #include "xml/XmlNodes.h"
 
-#include <sstream>
+#include <ostream>
 
 #include "core/Ansi.h"
 
@@ -48,10 +48,29 @@ XmlElement CreateXmlDocument(const std::string& className, const std::string& to
     return result;
 }
 
-std::string SerializeXml(const pugi::xml_document& document) {
-    std::ostringstream out;
+namespace {
+
+// Collects what pugixml writes in one string.
+class StringWriter : public pugi::xml_writer {
+public:
+    explicit StringWriter(std::string& out) : m_out(out) {}
+    void write(const void* data, size_t size) override { m_out.append(static_cast<const char*>(data), size); }
+
+private:
+    std::string& m_out;
+};
+
+}  // namespace
+
+void WriteXml(const pugi::xml_document& document, std::ostream& out) {
     document.save(out, "\t", pugi::format_indent, pugi::encoding_utf8);
-    return out.str();
+}
+
+std::string SerializeXml(const pugi::xml_document& document) {
+    std::string text;
+    StringWriter writer(text);
+    document.save(writer, "\t", pugi::format_indent, pugi::encoding_utf8);
+    return text;
 }
 
 std::string SerializeXml(const XmlElement& element) {
@@ -69,7 +88,7 @@ pugi::xml_node CreatePropertyNode(pugi::xml_node parent, const std::string& name
 }
 
 pugi::xml_node CreateBinaryPropertyNode(pugi::xml_node parent, const std::string& name,
-                                        const Bytes& bytes) {
+                                        std::span<const uint8_t> bytes) {
     pugi::xml_node property = parent.append_child("Property");
     property.append_attribute("Name").set_value(XmlSafeText(name).c_str());
     pugi::xml_node value = property.append_child("Value");
@@ -77,31 +96,32 @@ pugi::xml_node CreateBinaryPropertyNode(pugi::xml_node parent, const std::string
     // which know it decode the text back into bytes.
     value.append_attribute("xmlns:dt").set_value("urn:schemas-microsoft-com:datatypes");
     value.append_attribute("dt:dt").set_value("bin.base64");
-    if (!bytes.empty()) value.text().set(Base64Encode(bytes).c_str());
+    if (!bytes.empty()) value.text().set(Base64Encode(bytes.data(), bytes.size()).c_str());
     return property;
 }
 
 std::string Base64Encode(const uint8_t* data, size_t size) {
     static constexpr char kAlphabet[] =
         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    out.reserve((size + 2) / 3 * 4);
+    // Written through a pointer into text of its final length: pictures make
+    // texts of hundreds of kilobytes.
+    std::string out((size + 2) / 3 * 4, '=');
+    char* p = out.data();
     size_t i = 0;
-    for (; i + 3 <= size; i += 3) {
+    for (; i + 3 <= size; i += 3, p += 4) {
         const uint32_t v = (uint32_t{data[i]} << 16) | (uint32_t{data[i + 1]} << 8) | data[i + 2];
-        out += kAlphabet[(v >> 18) & 0x3F];
-        out += kAlphabet[(v >> 12) & 0x3F];
-        out += kAlphabet[(v >> 6) & 0x3F];
-        out += kAlphabet[v & 0x3F];
+        p[0] = kAlphabet[(v >> 18) & 0x3F];
+        p[1] = kAlphabet[(v >> 12) & 0x3F];
+        p[2] = kAlphabet[(v >> 6) & 0x3F];
+        p[3] = kAlphabet[v & 0x3F];
     }
     const size_t rest = size - i;
     if (rest > 0) {
         uint32_t v = uint32_t{data[i]} << 16;
         if (rest == 2) v |= uint32_t{data[i + 1]} << 8;
-        out += kAlphabet[(v >> 18) & 0x3F];
-        out += kAlphabet[(v >> 12) & 0x3F];
-        out += rest == 2 ? kAlphabet[(v >> 6) & 0x3F] : '=';
-        out += '=';
+        p[0] = kAlphabet[(v >> 18) & 0x3F];
+        p[1] = kAlphabet[(v >> 12) & 0x3F];
+        if (rest == 2) p[2] = kAlphabet[(v >> 6) & 0x3F];
     }
     return out;
 }

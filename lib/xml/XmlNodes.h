@@ -3,7 +3,9 @@
 // themselves: the document frame (declaration, a comment naming the producing
 // class, one top element), the property leaves, Base64 text and the
 // serialisation.
+#include <iosfwd>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -32,6 +34,8 @@ XmlElement CreateXmlDocument(const std::string& className, const std::string& to
 // ends, UTF-8).
 std::string SerializeXml(const XmlElement& element);
 std::string SerializeXml(const pugi::xml_document& document);
+// The same, written to a stream.
+void WriteXml(const pugi::xml_document& document, std::ostream& out);
 
 // Appends <Property Name="name" [ID="id"] Value="value"/> to parent (the ID
 // attribute only when id is not empty) and returns it.
@@ -41,7 +45,7 @@ pugi::xml_node CreatePropertyNode(pugi::xml_node parent, const std::string& name
 // Appends <Property Name="name"><Value dt:dt="bin.base64">BASE64</Value>
 // </Property> to parent and returns it. Empty bytes give an empty Value.
 pugi::xml_node CreateBinaryPropertyNode(pugi::xml_node parent, const std::string& name,
-                                        const Bytes& bytes);
+                                        std::span<const uint8_t> bytes);
 
 // Base64 with the RFC 2045 alphabet and '=' padding, on one line.
 std::string Base64Encode(const uint8_t* data, size_t size);

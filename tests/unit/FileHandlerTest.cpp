@@ -156,8 +156,9 @@ TEST(FileHandlerWrite, FailedWritesLeaveTheFileAndNoTemporaryFile) {
     ASSERT_TRUE(file.Create(path));
     file.ID3v1xTag()->setTitle("New");
 
-    // The disk fills up during the copy, or just before the record.
-    for (int failingWrite : {1, 2, 4}) {
+    // The disk fills up during the copy (one piece: the kernel copies
+    // megabytes at a time), or just before the record.
+    for (int failingWrite : {1, 2}) {
         int writes = 0;
         ReplacementFile::SetFaultHook([&](const std::string& step) {
             if (step == "write" && ++writes == failingWrite) {
@@ -248,10 +249,9 @@ TEST(FileHandlerRemove, FailingRenameLeavesTheOriginalAndNoTempFile) {
     EXPECT_EQ(test::ReadFile(path), original);
     EXPECT_EQ(dir.List(), std::vector<std::string>{"r.mp3"});
 
-    // A full disk half way through the copy.
-    int writes = 0;
+    // A full disk during the copy.
     ReplacementFile::SetFaultHook([&](const std::string& step) {
-        if (step == "write" && ++writes == 2) throw std::system_error(ENOSPC, std::generic_category(), "write");
+        if (step == "write") throw std::system_error(ENOSPC, std::generic_category(), "write");
     });
     EXPECT_FALSE(file.removeID3V1xTag());
     ReplacementFile::SetFaultHook(nullptr);

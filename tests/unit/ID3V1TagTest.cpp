@@ -106,6 +106,8 @@ TEST(ID3V1Record, DefaultsAndConstants) {
     EXPECT_EQ(tag.TagIdentifier(), "TAG");
     EXPECT_EQ(tag.TagTerminator(), "0");
     EXPECT_EQ(tag.GenreList()->Count(), 149);
+    // One list for the whole process.
+    EXPECT_EQ(tag.GenreList(), ID3V1Tag().GenreList());
 }
 
 TEST(ID3V1FromXml, FillsFieldsAndDerivesType) {

@@ -1,7 +1,8 @@
 // The pieces of reading and copying that work on whole buffers: the
 // Windows-1252 decoder, bounded reads of an open file, pictures decoded on
-// demand, the Lyrics3 trailer read by Create, and the copy of a range of one
-// file into a replacement file.
+// demand, reading that neither sets the updatable tag up nor copies
+// pictures, the Lyrics3 trailer read by Create, and the copy of a range of
+// one file into a replacement file.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,6 +12,9 @@
 #include "core/Ansi.h"
 #include "core/BinaryFile.h"
 #include "file/FileHandler.h"
+#include "file/FileReport.h"
+#include "id3v2/TagContents.h"
+#include "id3v230/ID3V230.h"
 #include "core/Picture.h"
 #include "core/ReplacementFile.h"
 #include "errors/KorvelException.h"
@@ -102,6 +106,77 @@ TEST(ReadPath, PicturesDecodeOnDemandWithTheSameAnswers) {
     EXPECT_EQ(c->Data(), broken);
     EXPECT_FALSE(HasImage(c));
     EXPECT_EQ(PictureObject::FromBytes(test::B("plain text"))->handle(), 0);
+}
+
+namespace {
+
+// The updatable tag, counting the tags whose frames are handed to it.
+class CountingTag : public ID3V230 {
+public:
+    static inline int attached = 0;
+    void Attach(const std::string& fileName, std::shared_ptr<const TagContents> contents) override {
+        ++attached;
+        ID3V230::Attach(fileName, std::move(contents));
+    }
+};
+
+bool Inside(std::span<const uint8_t> part, const Bytes& whole) {
+    return !part.empty() && part.data() >= whole.data() && part.data() + part.size() <= whole.data() + whole.size();
+}
+
+}  // namespace
+
+TEST(ReadPath, ReadingNeitherSetsTheUpdatableTagUpNorCopiesPictures) {
+    KORVEL_SKIP_WITHOUT_ID3LIB();
+    SetUpdatableTagMaker([] { return std::make_shared<CountingTag>(); });
+    struct Restore {
+        ~Restore() { SetUpdatableTagMaker([] { return std::make_shared<ID3V230>(); }); }
+    } restore;
+    CountingTag::attached = 0;
+    test::TempDir dir;
+    const std::string path = dir.File("a.mp3");
+    const Bytes image = test::PngImage();
+    const Bytes frames = test::Concat({test::Frame23("TIT2", test::Latin1("Title")),
+                                       test::Frame23("TCON", test::Latin1("(17)")),
+                                       test::Frame23("APIC", test::Concat({test::B("\0image/png\0\3\0", 13), image}))});
+    test::WriteFile(path, test::Concat({test::Tag(3, frames), test::MpegAudio()}));
+    FileHandler file;
+    ASSERT_TRUE(file.Create(path));
+    const ID3V2TagPtr tag = file.ID3V2Tag();
+    ASSERT_TRUE(tag);
+    ASSERT_TRUE(tag->canSave());
+
+    // Everything korvel info, korvel xml, the facade and the editors read.
+    EXPECT_FALSE(AttributeRows(file).empty());
+    EXPECT_FALSE(file.xml().empty());
+    for (const TagFieldInfo& info : TagFields()) (void)tag->Field(info.field);
+    int16_t id = -1;
+    std::string name;
+    EXPECT_TRUE(tag->splittedGenre(id, name));
+    EXPECT_EQ(id, 17);
+    EXPECT_EQ(name, "Rock");
+    const PicturePtr picture = tag->Picture();
+    ASSERT_TRUE(picture);
+    const ID3V23TagPtr reader = tag->ID3V23Tag();
+    ASSERT_TRUE(reader);
+    for (int32_t i = 1; i <= reader->FrameCount(); ++i) (void)reader->GetFrameByIndex(i)->TextData();
+    const PicturePtr framePicture = reader->GetFrameByID("APIC")->createPicture();
+    ASSERT_TRUE(framePicture);
+    EXPECT_EQ(CountingTag::attached, 0);
+
+    // Pictures are views of the tag as read; a copy is made when asked for.
+    const Bytes& bytes = *tag->Contents()->bytes;
+    EXPECT_TRUE(Inside(picture->View(), bytes));
+    EXPECT_TRUE(Inside(framePicture->View(), bytes));
+    EXPECT_EQ(picture->Data(), image);
+
+    // A change sets the updatable tag up, once; its picture is still a view.
+    tag->setTitle("New");
+    tag->setArtist("Someone");
+    EXPECT_EQ(CountingTag::attached, 1);
+    const PicturePtr kept = tag->Picture();
+    ASSERT_TRUE(kept);
+    EXPECT_TRUE(Inside(kept->View(), bytes));
 }
 
 namespace {
