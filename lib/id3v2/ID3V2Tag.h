@@ -22,6 +22,10 @@
 #include "id3v2/ID3V2Helpers.h"
 #include "id3v2/TagFields.h"
 
+namespace pugi {
+class xml_node;
+}
+
 namespace korvel {
 
 struct XmlElement;  // xml/XmlNodes.h

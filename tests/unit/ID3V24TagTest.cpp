@@ -21,13 +21,6 @@ ID3V24TagPtr LoadFrames(const Bytes& frames, size_t padding = 0, uint8_t flags =
 
 std::string FrameText(const Bytes& frame) { return OnlyFrameText<ID3V24Tag>(4, frame); }
 
-// A tag with a footer: the header's copy with "3DI".
-Bytes WithFooter(const Bytes& frames) {
-    test::TagLayout layout;
-    layout.Footer = true;
-    return Tag(4, frames, layout);
-}
-
 }  // namespace
 
 TEST(ID3V24Reader, TextInEveryEncodingAndProperties) {
