@@ -253,9 +253,15 @@ void MPEGHeader::ReadVBRHeader(const BinaryFile& file, int64_t h, const uint8_t*
     const int64_t xing = XingDistance(m_versionId, m_channelMode);
     if (h + xing + 13 < length) {
         const Bytes tag = read(xing, 16);
-        if (std::memcmp(tag.data(), "Xing", 4) == 0) {
-            m_vbr = true;
-            m_vbrHeader = VBRHeaderKind::Xing;
+        const bool info = std::memcmp(tag.data(), "Info", 4) == 0;
+        if (info || std::memcmp(tag.data(), "Xing", 4) == 0) {
+            m_vbr = !info;
+            m_vbrHeader = info ? VBRHeaderKind::Info : VBRHeaderKind::Xing;
+            if (info) {
+                const int32_t size =
+                    CalcFrameSize(TableBitRate(m_versionId, m_layerId, m_bitRateIndex), Frequency(), PaddingBit());
+                if (size > 4) TakeStreamBitRate(BytesToLong(read(size, 4), 0, 4));
+            }
             const int32_t flags = BytesToLong(tag, 4, 4);
             if ((flags & 1) != 0) {
                 m_xingFrames = BytesToLong(tag, 8, 4);
@@ -285,9 +291,21 @@ void MPEGHeader::ReadVBRHeader(const BinaryFile& file, int64_t h, const uint8_t*
     if (m_xingBytes > 0) m_audioSize = m_xingBytes;
 }
 
+void MPEGHeader::TakeStreamBitRate(int32_t value) {
+    // The frame that carries an Info header is often written at the lowest
+    // bit rate that holds it, not at the stream's: the frame behind it,
+    // when it is one of the same stream, tells the stream's bit rate.
+    if (!IsValidFrameHeader(value) || VersionBits(value) != m_versionId || LayerBits(value) != m_layerId ||
+        SamplingBits(value) != m_samplingIndex) {
+        return;
+    }
+    m_bitRateIndex = static_cast<uint8_t>(BitRateBits(value));
+}
+
 std::string MPEGHeader::VBRHeaderName() const {
     switch (m_vbrHeader) {
         case VBRHeaderKind::Xing: return "Xing";
+        case VBRHeaderKind::Info: return "Info";
         case VBRHeaderKind::VBRI: return "VBRI";
         default: return "";
     }

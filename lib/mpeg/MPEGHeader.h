@@ -22,8 +22,9 @@ struct XmlElement;  // xml/XmlNodes.h
 // bit-rate/channel-mode pair that the MPEG audio standard forbids.
 bool IsValidFrameHeader(int32_t value);
 
-// Which VBR header the first frame carries.
-enum class VBRHeaderKind { None, Xing, VBRI };
+// Which VBR header the first frame carries. Info is the Xing layout that
+// encoders write into the first frame of a constant-bit-rate stream.
+enum class VBRHeaderKind { None, Xing, VBRI, Info };
 
 class MPEGHeader {
 public:
@@ -120,6 +121,9 @@ private:
     // Reads a Xing or a VBRI header in the frame at offset h; fields holds
     // the bytes from h onwards that are at hand (the rest is read from file).
     void ReadVBRHeader(const BinaryFile& file, int64_t h, const uint8_t* fields, size_t available);
+    // Takes the bit rate of the frame header `next` (its 4 bytes, big-endian)
+    // when it belongs to the same stream (the frame behind an Info frame).
+    void TakeStreamBitRate(int32_t next);
 
     std::array<std::string, 4> m_versionTexts;
     std::array<std::string, 4> m_layerTexts;

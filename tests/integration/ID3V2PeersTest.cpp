@@ -306,6 +306,16 @@ TEST(ID3V2Peers, FfmpegInBothVersions) {
         EXPECT_EQ(CountOf(rows.at(path), "TXXX"), 4u) << path;
         EXPECT_EQ(CountOf(rows.at(path), "APIC"), 1u) << path;
     }
+    // Encoded by ffmpeg: the Info frame in front of the stream has a lower
+    // bit rate than the stream itself.
+    std::vector<std::string> encoded;
+    for (const char* rate : {"128k", "320k"}) {
+        encoded.push_back(w.dir.File("encoded-"s + rate + ".mp3"));
+        ASSERT_EQ(test::Run("ffmpeg -nostdin -loglevel error -y -f lavfi -i anullsrc=r=44100:cl=stereo -t 3 "
+                            "-c:a libmp3lame -b:a " + std::string(rate) + " " + ShellQuote(encoded.back())),
+                  0);
+    }
+    ExpectAudioLikeMutagen(encoded);
 }
 
 TEST(ID3V2Peers, LameTagOptions) {

@@ -233,14 +233,17 @@ TEST(MPEGHeaderLoad, XingHeader) {
     EXPECT_EQ(h.AudioSize(), static_cast<int32_t>(data.size()) - 2);
     EXPECT_EQ(h.BitRate(), -1);
 
-    // "Info" (lame's CBR header) and a lower-case tag are not VBR headers.
+    // "Info" (the same layout in a constant-bit-rate stream) gives the counts
+    // but not a VBR stream; a lower-case tag is no header.
     for (const char* id : {"Info", "xing"}) {
         stream.Xing = XingSpec{id, 3, 1000, 417000};
         ASSERT_TRUE(file.Load(h, test::BuildMp3(stream)));
+        const bool info = std::string(id) == "Info";
         EXPECT_FALSE(h.VBR()) << id;
-        EXPECT_EQ(h.VBRHeader(), VBRHeaderKind::None);
-        EXPECT_EQ(h.VBRHeaderName(), "");
+        EXPECT_EQ(h.VBRHeader(), info ? VBRHeaderKind::Info : VBRHeaderKind::None);
+        EXPECT_EQ(h.VBRHeaderName(), info ? "Info" : "");
         EXPECT_EQ(h.BitRate(), 128);
+        EXPECT_EQ(h.NumFrames(), info ? 1000 : 9);
     }
 
     // The tag sits 21 or 13 bytes behind the header in the other layouts.
