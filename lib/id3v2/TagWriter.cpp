@@ -61,11 +61,15 @@ Bytes BuildTag(const std::vector<std::span<const uint8_t>>& records, const TagLa
     size_t frames = layout.extendedHeader.size();
     for (const auto& record : records) frames += record.size();
     const size_t fixed = 10 + (footer ? 10 : 0);
-    size_t padding = layout.minimumPadding;
+    size_t padding = 0;
     if (footer) {
         padding = 0;
     } else if (layout.fitSize >= fixed + frames && layout.fitSize - fixed - frames <= layout.maximumPadding) {
         padding = layout.fitSize - fixed - frames;
+    } else {
+        constexpr size_t kPage = 4096;
+        const size_t least = fixed + frames + layout.minimumPadding;
+        padding = layout.minimumPadding + (kPage - (least - layout.fitSize % kPage) % kPage) % kPage;
     }
     if (frames > kMaxBody || padding > kMaxBody - frames) {
         throw KorvelException("BuildTag", "The tag is larger than an ID3v2 tag can be.");

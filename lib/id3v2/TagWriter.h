@@ -37,12 +37,15 @@ struct TagLayout {
     // The extended header, written as given (version 2.3: its padding size
     // field is set to the new padding); empty for none.
     Bytes extendedHeader;
-    // The size the tag should keep (header, body and footer; 0 for none):
-    // a new tag that fits in it is padded to exactly that size, so the audio
-    // behind it stays where it was.
+    // The size of the tag being replaced (header, body and footer; 0 for a
+    // file without one): a new tag that fits in it is padded to exactly that
+    // size, so the audio behind it stays where it was.
     size_t fitSize = 0;
-    // Padding of a tag that does not fit the size to keep (or has none), so
-    // that the next small edit fits.
+    // The least padding of a tag that does not fit that size, so that the
+    // next small edit fits. More is added to keep the audio at the same
+    // place within a 4 KB page as before (the new size is the old one plus
+    // a multiple of 4 KB): the kernel copies audio that keeps its place in
+    // the page up to three times as fast.
     size_t minimumPadding = 1024;
     // Padding beyond this is not kept to fit the old size: a tag that
     // shrinks by more (a large picture removed) gets the minimum padding.

@@ -154,9 +154,6 @@ public:
     // Removes leading, then trailing characters that occur in the set.
     static std::string TrimChars(const std::string& text, const std::string& set);
 
-    // Padding written after the frames of a new tag.
-    static constexpr size_t kPadding = 1024;
-
     static constexpr const char* kTempo = "MusicMatch_Tempo";
     static constexpr const char* kMood = "MusicMatch_Mood";
     static constexpr const char* kSituation = "MusicMatch_Situation";
@@ -181,11 +178,12 @@ private:
     bool Edited(const ID3V230Frame& frame) const;
     bool FromThisLoad(const ID3V230Frame& frame) const;
     // The new tag, in phases: which record or frame object goes where, the
-    // frames id3lib renders, and the tag of them all.
-    Bytes BuildTag(const ID3LibBinding& lib, const std::string& folder);
+    // frames id3lib renders, and the tag of them all, padded as the tag
+    // writer pads a tag that replaces one of `oldSize` bytes (0: none).
+    Bytes BuildTag(const ID3LibBinding& lib, const std::string& folder, size_t oldSize);
     Plan PlanTag() const;
     void RenderFrames(const ID3LibBinding& lib, const std::string& folder, Plan& plan);
-    Bytes AssembleTag(const Plan& plan) const;
+    Bytes AssembleTag(const Plan& plan, size_t oldSize) const;
     Fill FillFrame(const ID3LibBinding& lib, void* frame, const ID3V230Frame& values, bool fromSource);
     // Stores a value in a field of an id3lib frame; a missing field shows a
     // message and gives false.

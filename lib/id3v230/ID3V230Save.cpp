@@ -14,6 +14,7 @@
 #include "errors/KorvelException.h"
 #include "id3v2/ID3V2Helpers.h"
 #include "id3v2/TagContents.h"
+#include "id3v2/TagWriter.h"
 #include "id3v230/ID3LibSupport.h"
 #include "id3v230/ID3V230.h"
 #include "id3v230/RawTag.h"
@@ -75,7 +76,7 @@ bool ID3V230::UpdateTag(int32_t /*tagType*/) {
         // Refuses read-only files and folders before anything is built.
         ReplacementFile replacement(m_fileName);
         std::string folder = std::filesystem::absolute(m_fileName).parent_path().string();
-        Bytes tag = BuildTag(lib, folder);
+        Bytes tag = BuildTag(lib, folder, static_cast<size_t>(leading.extent));
         replacement.Write(tag);
         replacement.AppendFrom(original, leading.extent, original.Length() - leading.extent);
         replacement.Commit();
@@ -86,10 +87,10 @@ bool ID3V230::UpdateTag(int32_t /*tagType*/) {
     }
 }
 
-Bytes ID3V230::BuildTag(const ID3LibBinding& lib, const std::string& folder) {
+Bytes ID3V230::BuildTag(const ID3LibBinding& lib, const std::string& folder, size_t oldSize) {
     Plan plan = PlanTag();
     RenderFrames(lib, folder, plan);
-    return AssembleTag(plan);
+    return AssembleTag(plan, oldSize);
 }
 
 // The file's frame records in their order, except that records of changed
@@ -225,7 +226,7 @@ void ID3V230::RenderFrames(const ID3LibBinding& lib, const std::string& folder, 
 // The records of the plan as one tag. A text or URL frame exists once per
 // tag: a record without a frame object gives way to a frame of the same
 // identifier that was written.
-Bytes ID3V230::AssembleTag(const Plan& plan) const {
+Bytes ID3V230::AssembleTag(const Plan& plan, size_t oldSize) const {
     std::set<std::string> written;
     for (const PlanEntry& entry : plan) {
         if (entry.haveRendered) written.insert(entry.expectedId);
@@ -245,7 +246,11 @@ Bytes ID3V230::AssembleTag(const Plan& plan) const {
             records.push_back(entry.rendered);
         }
     }
-    return RawTag::BuildV23Tag(records, kPadding);
+    if (records.empty()) return {};
+    TagLayout layout;
+    layout.version = 3;
+    layout.fitSize = oldSize;
+    return korvel::BuildTag(records, layout);
 }
 
 // Writes a frame object's values into an id3lib frame: all of them for a new

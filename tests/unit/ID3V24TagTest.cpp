@@ -302,7 +302,8 @@ TEST(ID3V24Writer, EditedFieldsAreWrittenAndOtherFramesKeepTheirBytes) {
     const TagContentsPtr grown = again.Saved();
     ASSERT_TRUE(grown);
     EXPECT_EQ(StoredOf(*grown->Find("TPE1")), Frame24("TPE1", Text(3, B("\u03A9mega"))));
-    EXPECT_EQ(grown->paddingSize, 1024u);
+    EXPECT_GE(grown->paddingSize, 1024u);
+    EXPECT_EQ(grown->TotalSize() % 4096, saved->TotalSize() % 4096);
     EXPECT_EQ(grown->frames.size(), frames.size() + 1);
     const Bytes grownFile = ReadFile(again.path);
     EXPECT_EQ(Bytes(grownFile.end() - 300, grownFile.end()), audio);

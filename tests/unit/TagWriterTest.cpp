@@ -141,18 +141,23 @@ TEST(TagWriter, FramesOfEveryKindRoundTrip) {
 TEST(TagWriter, PaddingFooterAndExtendedHeader) {
     const Bytes title = Frame24("TIT2", Latin1("Title"));
     korvel::TagLayout layout;
-    // Without a size to keep, the minimum padding.
-    EXPECT_EQ(BuildTag({title}, layout), Tag(4, title, 0, 1024));
+    // A file without a tag: at least the minimum padding, and the audio
+    // keeps its place in a 4 KB page.
+    EXPECT_EQ(BuildTag({title}, layout), Tag(4, title, 0, 4096 - 10 - title.size()));
     // The frames fit the size to keep: exactly that size.
     layout.fitSize = 200;
     EXPECT_EQ(BuildTag({title}, layout), Tag(4, title, 0, 200 - 10 - title.size()));
     layout.fitSize = 10 + title.size();
     EXPECT_EQ(BuildTag({title}, layout), Tag(4, title));
     // Too small, or so large that mostly padding would be kept: it grows or
-    // shrinks to the minimum padding.
+    // shrinks to the minimum padding and what keeps the audio's place in a
+    // 4 KB page.
     for (const size_t fit : {size_t{20}, 10 + title.size() + (size_t{2} << 20)}) {
         layout.fitSize = fit;
-        EXPECT_EQ(BuildTag({title}, layout).size(), 10 + title.size() + 1024);
+        const size_t size = BuildTag({title}, layout).size();
+        EXPECT_EQ(size % 4096, fit % 4096);
+        EXPECT_GE(size, 10 + title.size() + 1024);
+        EXPECT_LT(size, 10 + title.size() + 1024 + 4096);
     }
     // A footer repeats the header and rules padding out.
     layout.footer = true;
@@ -167,11 +172,14 @@ TEST(TagWriter, PaddingFooterAndExtendedHeader) {
     v23.version = 3;
     v23.minimumPadding = 100;
     v23.extendedHeader = Concat({BigEndian32(6), {0, 0}, BigEndian32(0)});
-    const TagContentsPtr ext23 = Parsed(BuildTag({Frame23("TIT2", Latin1("T"))}, v23));
+    const Bytes built23 = BuildTag({Frame23("TIT2", Latin1("T"))}, v23);
+    const TagContentsPtr ext23 = Parsed(built23);
     ASSERT_TRUE(ext23);
     EXPECT_EQ(StoredOf(ext23->frames.at(0)), Frame23("TIT2", Latin1("T")));
+    const auto padding23 = static_cast<uint32_t>(built23.size() - 10 - 10 - Frame23("TIT2", Latin1("T")).size());
+    EXPECT_GE(padding23, 100u);
     EXPECT_EQ(Bytes(ext23->extendedHeader.begin(), ext23->extendedHeader.end()),
-              Concat({BigEndian32(6), {0, 0}, BigEndian32(100)}));
+              Concat({BigEndian32(6), {0, 0}, BigEndian32(padding23)}));
 
     // The old tag's shape is kept: extended header, footer, size.
     const Bytes extended = Concat({Syncsafe32(6), {1, 0}});
