@@ -327,6 +327,27 @@ private slots:
         // The editors show the files as they are now.
         QCOMPARE(Box(v2, "txtAlbum")->text(), QStringLiteral("New Album"));
         QCOMPARE(Box(v1, "txtYear")->text(), QStringLiteral("1999"));
+
+        // ID3v2.4 tags are edited together and stay version 2.4.
+        QList<Generated> v24;
+        QStringList v24Paths;
+        for (const Generated& file : files) {
+            if (file.kind == 2 && file.name.startsWith(QLatin1Char('A'))) {
+                v24 << file;
+                v24Paths << PathOf(file);
+            }
+        }
+        Select(v24);
+        Box(v2, "txtAlbum")->selectAll();
+        QTest::keyClicks(Box(v2, "txtAlbum"), QStringLiteral("Album 2.4"));
+        QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("cmdUpdate")), Qt::LeftButton);
+        QVERIFY(messages.messages.empty());
+        QCOMPARE(MutagenAlbums(v24Paths), QStringList(v24Paths.size(), QStringLiteral("Album 2.4")));
+        for (const QString& path : v24Paths) {
+            korvel::FileHandler onDisk;
+            QVERIFY(onDisk.Create(path.toStdString()));
+            QCOMPARE(onDisk.ID3V2Tag()->Version()->Minor(), 4);
+        }
     }
 
     void cancellingLeavesEachFileSavedOrUntouched() {
