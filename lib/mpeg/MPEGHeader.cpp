@@ -119,6 +119,25 @@ std::string MPEGHeader::Mode() const { return m_modeTexts[m_channelMode & 3]; }
 
 int32_t MPEGHeader::Frequency() const { return TableFrequency(m_versionId, m_samplingIndex); }
 
+int32_t MPEGHeader::FrameLength(int32_t value) const {
+    if (!IsValidFrameHeader(value)) return 0;
+    const int32_t versionId = VersionBits(value);
+    const int32_t layerId = LayerBits(value);
+    const int64_t bitRate = int64_t{TableBitRate(versionId, layerId, BitRateBits(value))} * 1000;
+    const int64_t frequency = TableFrequency(versionId, SamplingBits(value));
+    if (frequency == 0) return 0;
+    const int64_t padding = PaddingField(value);
+    // Layer I counts in slots of 4 bytes; the other layers in bytes.
+    if (layerId == kLayerI) return static_cast<int32_t>((12 * bitRate / frequency + padding) * 4);
+    const int64_t perSecond = static_cast<int64_t>(BytesPerKbit(versionId, layerId));
+    return static_cast<int32_t>(perSecond * bitRate / frequency + padding);
+}
+
+bool MPEGHeader::SameStream(int32_t value, int32_t next) {
+    return IsValidFrameHeader(next) && VersionBits(next) == VersionBits(value) &&
+           LayerBits(next) == LayerBits(value) && SamplingBits(next) == SamplingBits(value);
+}
+
 int32_t MPEGHeader::BitRate() const {
     // CalculateValues keeps the value within range; the guard only protects
     // the conversion.
@@ -214,6 +233,35 @@ bool MPEGHeader::LoadHeaderEx(const BinaryFile& file, int64_t start) {
         }
         if (found < 0) return false;
 
+        // The frame behind the candidate, when the file holds its header,
+        // must be one of the same stream; otherwise the first candidate in
+        // the rest of the range that passes this test is taken instead.
+        auto followed = [&](int64_t at, int32_t header, const Bytes& bytes, int64_t bytesFrom) {
+            const int64_t next = at + FrameLength(header);
+            if (next + 4 > length) return true;
+            const int64_t inBytes = next - bytesFrom;
+            const int32_t nextValue =
+                inBytes >= 0 && inBytes + 4 <= static_cast<int64_t>(bytes.size())
+                    ? BytesToLong(bytes, static_cast<int32_t>(inBytes), 4)
+                    : BytesToLong(file.ReadExact(next, 4), 0, 4);
+            return SameStream(header, nextValue);
+        };
+        if (!followed(found, value, window, from)) {
+            const Bytes rest = file.ReadExact(found + 1, static_cast<size_t>(last + 4 - found));
+            for (int64_t at = found + 1; at <= last; ++at) {
+                const size_t i = static_cast<size_t>(at - found - 1);
+                if (rest[i] != 0xFF) continue;
+                const int32_t candidate = BytesToLong(rest, static_cast<int32_t>(i), 4);
+                if (IsValidFrameHeader(candidate) && followed(at, candidate, rest, found + 1)) {
+                    window = file.ReadExact(at, static_cast<size_t>(std::min<int64_t>(last + 4 - at, kFirstWindow)));
+                    from = at;
+                    found = at;
+                    value = candidate;
+                    break;
+                }
+            }
+        }
+
         m_headerOffset = Saturate32(found);
         m_vbr = false;
         m_xingFrames = 0;
@@ -258,8 +306,7 @@ void MPEGHeader::ReadVBRHeader(const BinaryFile& file, int64_t h, const uint8_t*
             m_vbr = !info;
             m_vbrHeader = info ? VBRHeaderKind::Info : VBRHeaderKind::Xing;
             if (info) {
-                const int32_t size =
-                    CalcFrameSize(TableBitRate(m_versionId, m_layerId, m_bitRateIndex), Frequency(), PaddingBit());
+                const int32_t size = FrameLength(BytesToLong(read(0, 4), 0, 4));
                 if (size > 4) TakeStreamBitRate(BytesToLong(read(size, 4), 0, 4));
             }
             const int32_t flags = BytesToLong(tag, 4, 4);

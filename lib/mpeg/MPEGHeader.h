@@ -90,7 +90,10 @@ public:
 
     // Looks for the first accepted frame header at start, start + 1, ...,
     // start + 15000 (while 6 bytes remain from the candidate), decodes it and
-    // the Xing or VBRI header behind it. The file size is stored in any case. False
+    // the Xing or VBRI header behind it. A candidate that the next frame of
+    // its stream does not follow (bytes that only look like a header, in junk
+    // in front of the audio) gives way to the first one that it follows in
+    // that range, when there is one. The file size is stored in any case. False
     // when no header is found (the other fields keep their values, the error
     // record is untouched) or when reading or calculating fails (the failure
     // is copied into the error record).
@@ -113,6 +116,12 @@ public:
     int32_t TableBitRate(int32_t versionId, int32_t layerId, int32_t index) const;
     // Table frequency in Hz; 0 for the reserved version and index 3.
     int32_t TableFrequency(int32_t versionId, int32_t samplingIndex) const;
+    // The length in bytes of the frame an accepted header value describes,
+    // by its layer's formula (0 when the value is not an accepted header).
+    int32_t FrameLength(int32_t value) const;
+    // True when `next` is an accepted header of the same version, layer and
+    // sampling frequency as `value`: the frame behind it in one stream.
+    static bool SameStream(int32_t value, int32_t next);
 
 private:
     void InitTables();

@@ -38,14 +38,15 @@ TEST(FileHandlerAudio, SearchStartsOnTheLastByteOfAnID3v2Tag) {
     EXPECT_EQ(file.Size(), static_cast<int32_t>(310 - 1 + frames.size()));
 
     // An "ID3" header with a size byte of 0x80 is no tag: the search starts
-    // at 0 and finds the header inside the would-be tag.
+    // at 0; the header inside the would-be tag starts no stream, so the
+    // frames behind it are found.
     Bytes bad = test::ReadFile(path);
     bad[6] = 0x80;
     test::WriteFile(path, bad);
     ASSERT_TRUE(file.Create(path));
     EXPECT_FALSE(file.HasID3V2Tag());
-    EXPECT_EQ(header->HeaderOffset(), 30);
-    EXPECT_TRUE(header->CRC());
+    EXPECT_EQ(header->HeaderOffset(), 310 - 1);
+    EXPECT_FALSE(header->CRC());
 }
 
 TEST(FileHandlerAudio, FurtherID3v2TagsBehindTheFirstAreSkipped) {
@@ -73,12 +74,12 @@ TEST(FileHandlerAudio, FurtherID3v2TagsBehindTheFirstAreSkipped) {
     EXPECT_EQ(file.MPEGHeader()->Layer(), "3");
 
     // "ID3" with a size byte of 0x80 is no tag: the search goes on behind
-    // the first tag and finds the decoy.
+    // the first tag, and passes the decoy, which starts no stream.
     stream.ID3v2 = Concat({first, B("ID3\x03\x00\x00\x00\x00\x00\x80", 10), decoy});
     test::WriteFile(path, test::BuildMp3(stream));
     ASSERT_TRUE(file.Create(path));
-    EXPECT_EQ(file.MPEGHeader()->HeaderOffset(), 110 + 10 + 20);
-    EXPECT_EQ(file.MPEGHeader()->Layer(), "1");
+    EXPECT_EQ(file.MPEGHeader()->HeaderOffset(), static_cast<int32_t>(stream.ID3v2.size()));
+    EXPECT_EQ(file.MPEGHeader()->Layer(), "3");
 }
 
 TEST(FileHandlerAudio, FailedSearchSetsTheLoadHeaderExRecord) {

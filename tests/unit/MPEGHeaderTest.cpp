@@ -35,13 +35,24 @@ private:
     test::TempDir m_dir;
 };
 
-// The search as defined offset by offset: one 4-byte read per candidate.
+// The search as defined offset by offset: the first accepted header that
+// the next frame of its stream follows (or whose frame ends the file), else
+// the first accepted header.
 int64_t NaiveSearch(const Bytes& data, int64_t start) {
+    const MPEGHeader tables;
     const int64_t length = static_cast<int64_t>(data.size());
+    int64_t first = -1;
     for (int64_t o = start; o <= start + 15000 && o + 5 < length; ++o) {
-        if (IsValidFrameHeader(BytesToLong(data, static_cast<int32_t>(o), 4))) return o;
+        const int32_t value = BytesToLong(data, static_cast<int32_t>(o), 4);
+        if (!IsValidFrameHeader(value)) continue;
+        if (first < 0) first = o;
+        const int64_t next = o + tables.FrameLength(value);
+        if (next + 4 > length ||
+            MPEGHeader::SameStream(value, BytesToLong(data, static_cast<int32_t>(next), 4))) {
+            return o;
+        }
     }
-    return -1;
+    return first;
 }
 
 }  // namespace
@@ -378,6 +389,19 @@ TEST(MPEGHeaderLoad, SearchWindowAndStartOffset) {
     ASSERT_TRUE(file.Load(h, data, 3));
     EXPECT_EQ(h.HeaderOffset(), 15003);
     EXPECT_FALSE(file.Load(h, data, 2));
+
+    // Junk that holds a plausible header (Layer I) which no frame of
+    // its stream follows: the real stream behind it is taken.
+    stream.Junk = Concat({Bytes(100, 0x11), B("\xFF\xFF\x90\x64", 4), Bytes(300, 0x22)});
+    ASSERT_TRUE(file.Load(h, test::BuildMp3(stream)));
+    EXPECT_EQ(h.HeaderOffset(), 404);
+    EXPECT_EQ(h.Layer(), "3");
+    EXPECT_EQ(h.Frequency(), 44100);
+    // Frame lengths by each layer's formula.
+    EXPECT_EQ(h.FrameLength(Value(0xFF, 0xFF, 0x1A, 0x64)), 52);   // Layer I, 32 kbit/s, 32 kHz, padded
+    EXPECT_EQ(h.FrameLength(Value(0xFF, 0xF3, 0x80, 0x64)), 208);  // MPEG 2 Layer III, 64 kbit/s, 22050 Hz
+    EXPECT_EQ(h.FrameLength(Value(0xFF, 0xFB, 0x90, 0x64)), 417);  // MPEG 1 Layer III, 128 kbit/s, 44100 Hz
+    EXPECT_EQ(h.FrameLength(Value(0xFF, 0xFB, 0xF0, 0x64)), 0);    // not a header
 
     // A candidate needs 6 bytes to the end of the file.
     data = Concat({Bytes(20, 0), B("\xFF\xFB\x90\x64", 4), Bytes(2, 0)});
