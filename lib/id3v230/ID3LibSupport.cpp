@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "core/Ansi.h"
+#include "id3v2/TagWriter.h"
 #include "id3v230/RawTag.h"
 
 namespace korvel::id3lib {
@@ -103,7 +104,11 @@ Handle LibTag::Only(const std::string& id) const {
 }
 
 void LibTag::ParseRecord(const Bytes& record) {
-    m_lib.TagParse(m_tag, RawTag::BuildV23Tag({std::span<const uint8_t>(record)}, 0));
+    // A tag of exactly this one record: its size leaves no room for padding.
+    TagLayout layout;
+    layout.version = 3;
+    layout.fitSize = 10 + record.size();
+    m_lib.TagParse(m_tag, BuildTag({std::span<const uint8_t>(record)}, layout));
 }
 
 }  // namespace korvel::id3lib

@@ -4,7 +4,6 @@
 
 #include "core/BinaryFile.h"
 #include "core/ByteOrder.h"
-#include "errors/KorvelException.h"
 #include "id3v2/TagContents.h"
 
 namespace korvel {
@@ -35,21 +34,6 @@ bool RawTag::ForLibrary(const FrameRecord& frame, Bytes& record) {
     record.push_back(static_cast<uint8_t>(frame.formatFlags & 0x1F));
     record.insert(record.end(), frame.data.begin(), frame.data.end());
     return true;
-}
-
-Bytes RawTag::BuildV23Tag(const std::vector<std::span<const uint8_t>>& records, size_t padding) {
-    if (records.empty()) return {};
-    size_t body = padding;
-    for (const auto& record : records) body += record.size();
-    if (body > kMaxBodySize) {
-        throw KorvelException("RawTag::BuildV23Tag", "The tag is larger than an ID3v2 tag can be.");
-    }
-    Bytes tag = {'I', 'D', '3', 3, 0, 0};
-    AppendSyncsafe32(tag, static_cast<uint32_t>(body));
-    tag.reserve(10 + body);
-    for (const auto& record : records) tag.insert(tag.end(), record.begin(), record.end());
-    tag.resize(10 + body, 0);
-    return tag;
 }
 
 }  // namespace korvel

@@ -1,7 +1,7 @@
 #pragma once
 // The container level of ID3v2.3 tags as the updatable tag writes them: the
-// leading tag of a file, frame records as id3lib can be given them, and
-// building a tag from frame records. Library-internal.
+// leading tag of a file and frame records as id3lib can be given them (tags
+// are built by the tag writer). Library-internal.
 #include <cstdint>
 #include <span>
 #include <string>
@@ -29,11 +29,6 @@ public:
 
     static Leading ReadLeading(const BinaryFile& file);
 
-    // An ID3v2.3 tag (no flags) holding the records followed by padding;
-    // empty when there are no records. Throws KorvelException when the tag
-    // would exceed the 28-bit size limit.
-    static Bytes BuildV23Tag(const std::vector<std::span<const uint8_t>>& records, size_t padding);
-
     // The version 2.3 record of a frame as id3lib can be given it: its
     // content plain (inflated; no group or encryption byte, no compression
     // flag). False for frames id3lib must not see: those whose content is
@@ -41,9 +36,6 @@ public:
     // exactly their stated size.
     static bool ForLibrary(const FrameRecord& frame, Bytes& record);
     static bool CanGiveLibrary(const FrameRecord& frame);
-
-    // Largest tag body a header can describe.
-    static constexpr uint32_t kMaxBodySize = 0x0FFFFFFF;
 };
 
 }  // namespace korvel

@@ -306,8 +306,9 @@ void MPEGHeader::ReadVBRHeader(const BinaryFile& file, int64_t h, const uint8_t*
             m_vbr = !info;
             m_vbrHeader = info ? VBRHeaderKind::Info : VBRHeaderKind::Xing;
             if (info) {
-                const int32_t size = FrameLength(BytesToLong(read(0, 4), 0, 4));
-                if (size > 4) TakeStreamBitRate(BytesToLong(read(size, 4), 0, 4));
+                const int32_t header = BytesToLong(read(0, 4), 0, 4);
+                const int32_t size = FrameLength(header);
+                if (size > 4) TakeStreamBitRate(header, BytesToLong(read(size, 4), 0, 4));
             }
             const int32_t flags = BytesToLong(tag, 4, 4);
             if ((flags & 1) != 0) {
@@ -338,15 +339,11 @@ void MPEGHeader::ReadVBRHeader(const BinaryFile& file, int64_t h, const uint8_t*
     if (m_xingBytes > 0) m_audioSize = m_xingBytes;
 }
 
-void MPEGHeader::TakeStreamBitRate(int32_t value) {
+void MPEGHeader::TakeStreamBitRate(int32_t header, int32_t next) {
     // The frame that carries an Info header is often written at the lowest
     // bit rate that holds it, not at the stream's: the frame behind it,
     // when it is one of the same stream, tells the stream's bit rate.
-    if (!IsValidFrameHeader(value) || VersionBits(value) != m_versionId || LayerBits(value) != m_layerId ||
-        SamplingBits(value) != m_samplingIndex) {
-        return;
-    }
-    m_bitRateIndex = static_cast<uint8_t>(BitRateBits(value));
+    if (SameStream(header, next)) m_bitRateIndex = static_cast<uint8_t>(BitRateBits(next));
 }
 
 std::string MPEGHeader::VBRHeaderName() const {

@@ -131,8 +131,9 @@ private:
     // the bytes from h onwards that are at hand (the rest is read from file).
     void ReadVBRHeader(const BinaryFile& file, int64_t h, const uint8_t* fields, size_t available);
     // Takes the bit rate of the frame header `next` (its 4 bytes, big-endian)
-    // when it belongs to the same stream (the frame behind an Info frame).
-    void TakeStreamBitRate(int32_t next);
+    // when it belongs to the stream of `header` (the frame behind an Info
+    // frame).
+    void TakeStreamBitRate(int32_t header, int32_t next);
 
     std::array<std::string, 4> m_versionTexts;
     std::array<std::string, 4> m_layerTexts;
